@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "cli/command.h"
+
+namespace cli {
+
+// One describer per kind of file `info` reads; each throws input_error when the file
+// cannot be read.
+value describe_rre(const std::string& path, const arguments& args);
+
+}  // namespace cli

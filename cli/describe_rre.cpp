@@ -1,0 +1,47 @@
+#include "cli/describe.h"
+#include "nimbra/layer/read_layer.h"
+#include "platform/exceptions.h"
+
+namespace cli {
+
+using tarvel_tech::nimbra::layer;
+using tarvel_tech::nimbra::read_layer;
+
+value describe_rre(const std::string& path, const arguments& args) {
+    read_layer rre;
+    try {
+        if (!rre.load(path)) throw input_error("cannot open " + path);
+    } catch (const platform::CException& e) {
+        throw input_error(std::string("cannot read ") + path + ": " + e.what());
+    }
+
+    const layer::header& h = rre.get_header();
+    value::array transform;
+    for (double t : rre.get_transform()) transform.emplace_back(t);
+
+    value::object report{
+        {"layer_type", h.get_layer_type()},
+        {"min_latitude", h.get_min_latitude()},
+        {"max_latitude", h.get_max_latitude()},
+        {"min_longitude", h.get_min_longitude()},
+        {"max_longitude", h.get_max_longitude()},
+        {"width_layer_image", h.get_width_layer_image()},
+        {"height_layer_image", h.get_height_layer_image()},
+        {"count_longitude_frames", h.get_count_longitude_frames()},
+        {"count_latitude_frames", h.get_count_latitude_frames()},
+        {"size_longitude_frame", h.get_size_longitude_frame()},
+        {"size_latitude_frame", h.get_size_latitude_frame()},
+        {"transform", std::move(transform)},
+        {"frames", rre.get_frames().size()},
+        {"valid", rre.is_valid()},
+    };
+    if (args.has("--frames")) {
+        value::array index;
+        for (auto it = rre.begin(); it != rre.end(); ++it)
+            index.emplace_back(value::array{it->get_data_offset(), it->get_data_size()});
+        report.emplace_back("frame_index", std::move(index));
+    }
+    return report;
+}
+
+}  // namespace cli

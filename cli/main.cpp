@@ -1,0 +1,58 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+namespace {
+
+const cli::command commands[] = {
+    {"info", "info FILE [--json] [--frames]",
+     "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
+     "index)",
+     cli::run_info},
+};
+
+void print_usage(std::FILE* to) {
+    std::fprintf(to, "usage: plotwright-cli COMMAND [ARGS...]\n\ncommands:\n");
+    for (const auto& c : commands) std::fprintf(to, "  %-40s %s\n", c.usage, c.summary);
+    std::fprintf(to, "\n'plotwright-cli COMMAND --help' describes one command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        print_usage(stderr);
+        return cli::exit_usage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        print_usage(stdout);
+        return cli::exit_ok;
+    }
+    for (const auto& c : commands) {
+        if (name != c.name) continue;
+        std::vector<std::string> args(argv + 2, argv + argc);
+        for (const auto& a : args) {
+            if (a == "--help" || a == "-h") {
+                std::printf("usage: plotwright-cli %s\n%s\n", c.usage, c.summary);
+                return cli::exit_ok;
+            }
+        }
+        try {
+            return c.run(args);
+        } catch (const cli::usage_error& e) {
+            std::fprintf(stderr, "plotwright-cli %s: %s\nusage: plotwright-cli %s\n", c.name, e.what(),
+                         c.usage);
+            return cli::exit_usage;
+        } catch (const cli::input_error& e) {
+            std::fprintf(stderr, "plotwright-cli %s: %s\n", c.name, e.what());
+            return cli::exit_input;
+        }
+    }
+    std::fprintf(stderr, "plotwright-cli: unknown command '%s'\n", name.c_str());
+    print_usage(stderr);
+    return cli::exit_usage;
+}

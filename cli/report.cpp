@@ -1,0 +1,168 @@
+#include "cli/report.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace cli {
+namespace {
+
+void append_json_string(std::string& out, const std::string& s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    static const char hex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += hex[c >> 4];
+                    out += hex[c & 15];
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+template <class... F>
+struct overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+overloaded(F...) -> overloaded<F...>;
+
+void write_json(std::string& out, const value& v) {
+    std::visit(overloaded{
+                   [&](std::monostate) { out += "null"; },
+                   [&](bool b) { out += b ? "true" : "false"; },
+                   [&](std::int64_t i) { out += std::to_string(i); },
+                   // JSON has no NaN or infinity.
+                   [&](double d) { out += std::isfinite(d) ? format_double(d) : "null"; },
+                   [&](const std::string& s) { append_json_string(out, s); },
+                   [&](const value::array& a) {
+                       out += '[';
+                       for (std::size_t i = 0; i < a.size(); ++i) {
+                           if (i) out += ", ";
+                           write_json(out, a[i]);
+                       }
+                       out += ']';
+                   },
+                   [&](const value::object& o) {
+                       out += '{';
+                       for (std::size_t i = 0; i < o.size(); ++i) {
+                           if (i) out += ", ";
+                           append_json_string(out, o[i].first);
+                           out += ": ";
+                           write_json(out, o[i].second);
+                       }
+                       out += '}';
+                   },
+               },
+               v.data());
+}
+
+bool is_scalar(const value& v) {
+    return !std::holds_alternative<value::array>(v.data()) &&
+           !std::holds_alternative<value::object>(v.data());
+}
+
+// Arrays of scalars print on one line; anything deeper gets a line per item.
+bool is_flat(const value& v) {
+    if (const auto* a = std::get_if<value::array>(&v.data())) {
+        for (const value& item : *a)
+            if (!is_scalar(item)) return false;
+        return true;
+    }
+    return is_scalar(v);
+}
+
+void write_scalar_text(std::string& out, const value& v) {
+    if (const auto* s = std::get_if<std::string>(&v.data()))
+        out += *s;
+    else if (const auto* d = std::get_if<double>(&v.data()))
+        out += format_double(*d);
+    else
+        write_json(out, v);
+}
+
+void write_flat_text(std::string& out, const value& v) {
+    if (const auto* a = std::get_if<value::array>(&v.data())) {
+        out += '[';
+        for (std::size_t i = 0; i < a->size(); ++i) {
+            if (i) out += ", ";
+            write_flat_text(out, (*a)[i]);
+        }
+        out += ']';
+    } else {
+        write_scalar_text(out, v);
+    }
+}
+
+void write_text(std::string& out, const value& v, int indent);
+
+void write_member_text(std::string& out, const std::string& key, const value& v, int indent) {
+    out.append(static_cast<std::size_t>(indent), ' ');
+    out += key;
+    out += ':';
+    if (is_flat(v)) {
+        out += ' ';
+        write_flat_text(out, v);
+        out += '\n';
+    } else {
+        out += '\n';
+        write_text(out, v, indent + 2);
+    }
+}
+
+void write_text(std::string& out, const value& v, int indent) {
+    if (const auto* o = std::get_if<value::object>(&v.data())) {
+        for (const auto& [key, member] : *o) write_member_text(out, key, member, indent);
+    } else if (const auto* a = std::get_if<value::array>(&v.data())) {
+        for (const value& item : *a) {
+            if (is_flat(item)) {
+                out.append(static_cast<std::size_t>(indent), ' ');
+                out += "- ";
+                write_flat_text(out, item);
+                out += '\n';
+            } else {
+                out.append(static_cast<std::size_t>(indent), ' ');
+                out += "-\n";
+                write_text(out, item, indent + 2);
+            }
+        }
+    } else {
+        out.append(static_cast<std::size_t>(indent), ' ');
+        write_scalar_text(out, v);
+        out += '\n';
+    }
+}
+
+}  // namespace
+
+std::string format_double(double d) {
+    if (std::isnan(d)) return "nan";
+    if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
+    return std::string(buffer, result.ptr);
+}
+
+std::string to_json(const value& v) {
+    std::string out;
+    write_json(out, v);
+    out += '\n';
+    return out;
+}
+
+std::string to_text(const value& v) {
+    std::string out;
+    write_text(out, v, 0);
+    return out;
+}
+
+}  // namespace cli
