@@ -1,0 +1,371 @@
+#include "platform/device_context.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QFontMetrics>
+#include <QPolygon>
+#include <QString>
+#include <algorithm>
+
+#include "platform/device_context_impl.h"
+#include "platform/dib_reader.h"
+
+namespace platform {
+
+QColor to_qcolor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+
+CBrush CBrush::Hollow() {
+    CBrush brush(0);
+    brush.m_bHollow = true;
+    return brush;
+}
+
+void CDC::impl::attach_image() {
+    own_painter = std::make_unique<QPainter>(&image);
+    painter = own_painter.get();
+    device_bounds = QRect(0, 0, image.width(), image.height());
+    apply_transform();
+}
+
+void CDC::impl::attach_painter(QPainter* external, const QRect& bounds) {
+    painter = external;
+    device_bounds = bounds;
+    apply_transform();
+}
+
+void CDC::impl::apply_transform() {
+    if (!painter) return;
+    QTransform t;
+    // Packed bitmaps keep their bottom row first: draw upside down into the memory so the
+    // picture stands upright when read the packed way.
+    if (bottom_up) t = QTransform(1, 0, 0, -1, 0, image.height());
+    t.translate(viewport_org.x - window_org.x, viewport_org.y - window_org.y);
+    painter->setTransform(t);
+}
+
+void CDC::impl::use_pen() {
+    if (!painter) return;
+    if (pen->GetStyle() == PS_NULL) {
+        painter->setPen(Qt::NoPen);
+        return;
+    }
+    QPen p(to_qcolor(pen->GetColor()));
+    p.setWidth(pen->GetWidth() <= 1 ? 0 : pen->GetWidth());
+    p.setCapStyle(Qt::RoundCap);
+    p.setJoinStyle(Qt::RoundJoin);
+    painter->setPen(p);
+}
+
+void CDC::impl::use_brush() {
+    if (!painter) return;
+    if (brush->IsHollow())
+        painter->setBrush(Qt::NoBrush);
+    else
+        painter->setBrush(to_qcolor(brush->GetColor()));
+}
+
+QImage CDC::impl::read_device(const QRect& rect) const {
+    if (image.isNull()) return {};
+    if (!bottom_up) return image.copy(rect).convertToFormat(QImage::Format_RGB32);
+    QRect flipped(rect.x(), image.height() - rect.y() - rect.height(), rect.width(), rect.height());
+    return image.copy(flipped).mirrored(false, true).convertToFormat(QImage::Format_RGB32);
+}
+
+CDC::CDC() : m_pImpl(std::make_unique<impl>()) {}
+
+CDC::~CDC() {
+    if (m_pImpl->own_painter) m_pImpl->own_painter->end();
+}
+
+CPen* CDC::SelectObject(CPen* pen) {
+    CPen* old = m_pImpl->pen;
+    if (pen) m_pImpl->pen = pen;
+    return old;
+}
+
+CBrush* CDC::SelectObject(CBrush* brush) {
+    CBrush* old = m_pImpl->brush;
+    if (brush) m_pImpl->brush = brush;
+    return old;
+}
+
+CFont* CDC::SelectObject(CFont* font) {
+    CFont* old = m_pImpl->font;
+    if (font) m_pImpl->font = font;
+    return old;
+}
+
+CPen* CDC::GetCurrentPen() const { return m_pImpl->pen; }
+CBrush* CDC::GetCurrentBrush() const { return m_pImpl->brush; }
+CFont* CDC::GetCurrentFont() const { return m_pImpl->font; }
+
+CPoint CDC::MoveTo(int x, int y) {
+    CPoint old = m_pImpl->position;
+    m_pImpl->position = {x, y};
+    if (m_pImpl->in_path) m_pImpl->path.moveTo(x, y);
+    return old;
+}
+
+bool CDC::LineTo(int x, int y) {
+    impl& s = *m_pImpl;
+    CPoint from = s.position;
+    s.position = {x, y};
+    if (s.in_path) {
+        if (s.path.elementCount() == 0) s.path.moveTo(from.x, from.y);
+        s.path.lineTo(x, y);
+        return true;
+    }
+    if (!s.painter) return false;
+    s.use_pen();
+    s.painter->drawLine(from.x, from.y, x, y);
+    return true;
+}
+
+CPoint CDC::GetCurrentPosition() const { return m_pImpl->position; }
+
+bool CDC::Ellipse(int left, int top, int right, int bottom) {
+    impl& s = *m_pImpl;
+    if (s.in_path) {
+        s.path.addEllipse(QRectF(left, top, right - left, bottom - top));
+        return true;
+    }
+    if (!s.painter) return false;
+    s.use_pen();
+    s.use_brush();
+    // The outline stays inside the box, right and bottom exclusive.
+    s.painter->drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    return true;
+}
+
+bool CDC::Polygon(const CPoint* points, int count) {
+    impl& s = *m_pImpl;
+    if (!points || count < 2) return false;
+    QPolygon polygon;
+    polygon.reserve(count);
+    for (int i = 0; i < count; ++i) polygon << QPoint(points[i].x, points[i].y);
+    if (s.in_path) {
+        s.path.addPolygon(polygon);
+        s.path.closeSubpath();
+        return true;
+    }
+    if (!s.painter) return false;
+    s.use_pen();
+    s.use_brush();
+    s.painter->drawPolygon(polygon, s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    return true;
+}
+
+bool CDC::BeginPath() {
+    m_pImpl->path = QPainterPath();
+    m_pImpl->in_path = true;
+    m_pImpl->path_ready = false;
+    return true;
+}
+
+bool CDC::EndPath() {
+    if (!m_pImpl->in_path) return false;
+    m_pImpl->in_path = false;
+    m_pImpl->path_ready = true;
+    return true;
+}
+
+bool CDC::FillPath() {
+    impl& s = *m_pImpl;
+    if (!s.path_ready) return false;
+    s.path_ready = false;
+    QPainterPath path = std::move(s.path);
+    s.path = QPainterPath();
+    if (!s.painter) return false;
+    path.setFillRule(s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (!s.brush->IsHollow()) s.painter->fillPath(path, to_qcolor(s.brush->GetColor()));
+    return true;
+}
+
+int CDC::SetPolyFillMode(int mode) {
+    int old = m_pImpl->fill_mode;
+    if (mode == ALTERNATE || mode == WINDING) m_pImpl->fill_mode = mode;
+    return old;
+}
+
+namespace {
+
+// Fonts need a GUI application. The desktop program makes its own; the command-line front
+// end and the tests get one here, off-screen unless a display is at hand.
+void ensure_gui_application() {
+    if (QCoreApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "plotwright";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication application(argc, argv);
+}
+
+QFont to_qfont(const CFont& font) {
+    ensure_gui_application();
+    QFont f(QString::fromStdString(font.GetFace()));
+    f.setPixelSize(std::max(1, std::abs(font.GetHeight())));
+    if (font.GetWeight() > 0) f.setWeight(static_cast<QFont::Weight>(std::clamp(font.GetWeight(), 1, 1000)));
+    f.setItalic(font.IsItalic());
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+QString to_qstring(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+bool CDC::TextOut(int x, int y, std::u16string_view text) {
+    impl& s = *m_pImpl;
+    if (!s.painter) return false;
+    const QFont font = to_qfont(*s.font);
+    const QFontMetrics metrics(font);
+    const QString string = to_qstring(text);
+    const int width = metrics.horizontalAdvance(string);
+    int left = x;
+    if ((s.text_align & TA_CENTER) == TA_CENTER)
+        left = x - width / 2;
+    else if (s.text_align & TA_RIGHT)
+        left = x - width;
+    int top = y;
+    if ((s.text_align & TA_BASELINE) == TA_BASELINE)
+        top = y - metrics.ascent();
+    else if (s.text_align & TA_BOTTOM)
+        top = y - metrics.height();
+    if (s.bk_mode == OPAQUE) s.painter->fillRect(QRect(left, top, width, metrics.height()), to_qcolor(s.bk_color));
+    s.painter->setFont(font);
+    s.painter->setPen(to_qcolor(s.text_color));
+    s.painter->drawText(QPoint(left, top + metrics.ascent()), string);
+    return true;
+}
+
+CSize CDC::GetTextExtent(std::u16string_view text) {
+    const QFontMetrics metrics(to_qfont(*m_pImpl->font));
+    return {metrics.horizontalAdvance(to_qstring(text)), metrics.height()};
+}
+
+COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_pImpl->text_color, color); }
+COLORREF CDC::GetTextColor() const { return m_pImpl->text_color; }
+unsigned CDC::SetTextAlign(unsigned align) { return std::exchange(m_pImpl->text_align, align); }
+int CDC::SetBkMode(int mode) { return std::exchange(m_pImpl->bk_mode, mode); }
+COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(m_pImpl->bk_color, color); }
+COLORREF CDC::GetBkColor() const { return m_pImpl->bk_color; }
+
+bool CDC::DrawBitmap565(int x, int y, int width, int height, const std::uint16_t* pixels) {
+    impl& s = *m_pImpl;
+    if (!s.painter || !pixels || width <= 0 || height <= 0) return false;
+    QImage picture(width, height, QImage::Format_RGB16);
+    for (int row = 0; row < height; ++row) {
+        const std::uint16_t* from = pixels + static_cast<std::size_t>(height - 1 - row) * width;
+        std::copy(from, from + width, reinterpret_cast<std::uint16_t*>(picture.scanLine(row)));
+    }
+    s.painter->drawImage(QPoint(x, y), picture);
+    return true;
+}
+
+bool CDC::StretchDIBits(const CRect& destination, const CRect& source, dib_header_view header,
+                        const std::uint8_t* bits) {
+    impl& s = *m_pImpl;
+    if (!s.painter || !bits) return false;
+    dib_reader reader;
+    if (!reader.open(header, bits)) return false;
+    if (destination.Width() <= 0 || destination.Height() <= 0) return false;
+    if (source.Width() <= 0 || source.Height() <= 0) return false;
+
+    // Source rows counted as the bitmap stores them: for a bottom-up bitmap the source's
+    // top is its distance from the bottom row. Turn it into a top-down rectangle.
+    const int h = reader.height();
+    QRect wanted = reader.bottom_up()
+                       ? QRect(source.left, h - source.top - source.Height(), source.Width(), source.Height())
+                       : QRect(source.left, source.top, source.Width(), source.Height());
+    const QRect inside = wanted.intersected(QRect(0, 0, reader.width(), h));
+    if (inside.isEmpty()) return true;
+
+    // Parts of the source outside the bitmap shrink the destination in proportion.
+    const double sx = double(destination.Width()) / wanted.width();
+    const double sy = double(destination.Height()) / wanted.height();
+    const QRectF target(destination.left + (inside.left() - wanted.left()) * sx,
+                        destination.top + (inside.top() - wanted.top()) * sy, inside.width() * sx,
+                        inside.height() * sy);
+    const QImage picture = reader.read(inside);
+    if (picture.isNull()) return false;
+    s.painter->save();
+    s.painter->setCompositionMode(QPainter::CompositionMode_Source);
+    s.painter->drawImage(target, picture);
+    s.painter->restore();
+    return true;
+}
+
+bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sx, int sy) {
+    impl& s = *m_pImpl;
+    if (!s.painter || !source || width <= 0 || height <= 0) return false;
+    const CPoint from = source->LPtoDP(CPoint{sx, sy});
+    QImage block = source->m_pImpl->read_device(QRect(from.x, from.y, width, height));
+    if (block.isNull()) return false;
+    s.painter->save();
+    s.painter->setCompositionMode(QPainter::CompositionMode_Source);
+    s.painter->drawImage(QPoint(x, y), block);
+    s.painter->restore();
+    return true;
+}
+
+void CDC::FillSolidRect(const CRect& rect, COLORREF color) {
+    if (!m_pImpl->painter) return;
+    m_pImpl->painter->fillRect(QRect(rect.left, rect.top, rect.Width(), rect.Height()), to_qcolor(color));
+}
+
+bool CDC::FillRect(const CRect& rect, const CBrush* brush) {
+    if (!m_pImpl->painter || !brush) return false;
+    if (!brush->IsHollow()) FillSolidRect(rect, brush->GetColor());
+    return true;
+}
+
+CRect CDC::GetClipBox() const {
+    const QRect& b = m_pImpl->device_bounds;
+    return DPtoLP(CRect{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()});
+}
+
+CPoint CDC::SetWindowOrg(int x, int y) {
+    CPoint old = std::exchange(m_pImpl->window_org, CPoint{x, y});
+    m_pImpl->apply_transform();
+    return old;
+}
+
+CPoint CDC::GetWindowOrg() const { return m_pImpl->window_org; }
+
+CPoint CDC::SetViewportOrg(int x, int y) {
+    CPoint old = std::exchange(m_pImpl->viewport_org, CPoint{x, y});
+    m_pImpl->apply_transform();
+    return old;
+}
+
+CPoint CDC::GetViewportOrg() const { return m_pImpl->viewport_org; }
+
+CPoint CDC::LPtoDP(CPoint p) const {
+    const impl& s = *m_pImpl;
+    return {p.x - s.window_org.x + s.viewport_org.x, p.y - s.window_org.y + s.viewport_org.y};
+}
+
+CPoint CDC::DPtoLP(CPoint p) const {
+    const impl& s = *m_pImpl;
+    return {p.x + s.window_org.x - s.viewport_org.x, p.y + s.window_org.y - s.viewport_org.y};
+}
+
+CRect CDC::LPtoDP(const CRect& r) const {
+    CPoint a = LPtoDP(CPoint{r.left, r.top}), b = LPtoDP(CPoint{r.right, r.bottom});
+    return {a.x, a.y, b.x, b.y};
+}
+
+CRect CDC::DPtoLP(const CRect& r) const {
+    CPoint a = DPtoLP(CPoint{r.left, r.top}), b = DPtoLP(CPoint{r.right, r.bottom});
+    return {a.x, a.y, b.x, b.y};
+}
+
+bool CDC::IsPrinting() const { return m_pImpl->printing; }
+
+bool CDC::HasPixels() const { return !m_pImpl->image.isNull(); }
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/device_context.h"
+
+namespace platform {
+
+// A device context over a picture in memory that it owns: the target of headless drawing,
+// saved as PNG afterwards. It starts filled with white, the default background colour.
+class CImageDC : public CDC {
+public:
+    CImageDC(int width, int height, bool printing = false);
+
+    int GetWidth() const;
+    int GetHeight() const;
+    // The pixel at a logical position (0 outside the picture).
+    COLORREF GetPixel(int x, int y) const;
+    bool SavePng(const std::string& path) const;
+};
+
+// A device context drawing into someone else's 24-bit packed rows, bottom row first, as
+// an off-screen surface keeps them. The bytes must outlive the context.
+class CBitsDC : public CDC {
+public:
+    CBitsDC(std::uint8_t* bits, int width, int height, std::size_t stride);
+};
+
+}  // namespace platform
