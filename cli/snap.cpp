@@ -15,7 +15,7 @@ namespace {
 double parse_number(const std::string& field, const std::string& gcp) {
     const char* first = field.data();
     const char* last = field.data() + field.size();
-    if (first != last && *first == '+') ++first;
+    if (first != last && *first == '+' && first + 1 != last && first[1] != '-') ++first;
     double v = 0.0;
     auto [end, ec] = std::from_chars(first, last, v);
     if (ec != std::errc() || end != last || first == last || !std::isfinite(v))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // The numerical kernel of the least-squares fitting: a generalised inverse through a

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 #include "georef/isml.h"
 

@@ -112,7 +112,7 @@ TEST(CliSnap, FewerThanThreePairsRefused) {
 
 TEST(CliSnap, BadPairsAreUsageErrors) {
     for (const char* gcp : {"1,2,3", "1,2,3,4,5", "1,2,3,x", "1,,3,4", "1,2,3,nan", "1,2,inf,4", "1;2;3;4",
-                            "1,2,3,4 ", "0x10,2,3,4"}) {
+                            "1,2,3,4 ", "0x10,2,3,4", "+-1,2,3,4", "1,+,3,4"}) {
         auto r = run_cli({"snap", "--gcp", "0,0,0,0", "--gcp", "1,0,1,0", "--gcp", gcp});
         EXPECT_EQ(r.exit_code, 1) << gcp;
         EXPECT_NE(r.err.find("usage"), std::string::npos) << gcp;
