@@ -54,5 +54,6 @@ struct command {
 };
 
 int run_info(const std::vector<std::string>& args);
+int run_snap(const std::vector<std::string>& args);
 
 }  // namespace cli

@@ -12,6 +12,11 @@ const cli::command commands[] = {
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
      "index)",
      cli::run_info},
+    {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",
+     "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
+     "longitude LON, latitude LAT; at least 3) and print its parameters, coefficients and "
+     "residuals",
+     cli::run_snap},
 };
 
 void print_usage(std::FILE* to) {

@@ -1,0 +1,106 @@
+#include "georef/transform.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace georef {
+namespace {
+
+// Metres per degree of the box FitBounds is given.
+constexpr double kMetresPerDegree = 111000.0;
+
+// Truncation toward zero; what lies beyond the integer range stays at its edge, so that
+// far-away points of a deeply zoomed view still land off the screen on the right side.
+std::int32_t ToPixel(double v) {
+    if (std::isnan(v)) return 0;
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    if (v <= lo) return std::numeric_limits<std::int32_t>::min();
+    if (v >= hi) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+CTransform::CTransform() : m_dR(m_dSemiMajor) { Update(); }
+
+void CTransform::SetScreen(int width, int height, double pixelSize) {
+    m_nWidth = width;
+    m_nHeight = height;
+    m_dPixelSize = pixelSize;
+}
+
+void CTransform::SetCentre(double lon, double lat, double rotation) {
+    m_dRotation = rotation;
+    m_ptCentre = CPt2(lon * m_dPi / 180.0, lat * m_dPi / 180.0);
+    m_dR = m_dSemiMajor - 2.0 * (m_dSemiMajor - m_dSemiMinor) * m_ptCentre.y / m_dPi;
+}
+
+void CTransform::SetScale(double scale) { m_dScale = scale; }
+
+void CTransform::Update() {
+    const double k = m_dScale / m_dPixelSize;
+    const double w2 = m_nWidth / 2, h2 = m_nHeight / 2;
+    const double cr = std::cos(m_dRotation), sr = std::sin(m_dRotation);
+    const double cphi = std::cos(m_ptCentre.y);
+    const double lambda0 = m_ptCentre.x, phi0 = m_ptCentre.y, Rk = m_dR * k;
+
+    m_dA = cr * cphi * Rk;
+    m_dB = sr * Rk;
+    m_dC = (-cr * cphi * lambda0 - sr * phi0) * Rk + w2;
+    m_dD = sr * cphi * Rk;
+    m_dE = -cr * Rk;
+    m_dF = (cr * phi0 - sr * cphi * lambda0) * Rk + h2;
+
+    double det = m_dA * m_dE - m_dB * m_dD;
+    if (det == 0.0) det = 1e-12;
+    m_dI[0] = m_dE / det;
+    m_dI[1] = -m_dB / det;
+    m_dI[2] = (m_dB * m_dF - m_dE * m_dC) / det;
+    m_dI[3] = -m_dD / det;
+    m_dI[4] = m_dA / det;
+    m_dI[5] = (m_dD * m_dC - m_dA * m_dF) / det;
+}
+
+platform::CPoint CTransform::GeoToScreen(double lon, double lat) {
+    const double lambda = lon * m_dPi / 180.0, phi = lat * m_dPi / 180.0;
+    m_ptScreen = {ToPixel(m_dA * lambda + m_dB * phi + m_dC), ToPixel(m_dD * lambda + m_dE * phi + m_dF)};
+    return m_ptScreen;
+}
+
+CPt2 CTransform::ScreenToGeo(const platform::CPoint& p) {
+    const double x = p.x, y = p.y;
+    m_ptGeo = CPt2(180.0 / m_dPi * (m_dI[0] * x + m_dI[1] * y + m_dI[2]),
+                   180.0 / m_dPi * (m_dI[3] * x + m_dI[4] * y + m_dI[5]));
+    return m_ptGeo;
+}
+
+CPt2 CTransform::GetCentre() const {
+    return CPt2(180.0 / m_dPi * m_ptCentre.x, 180.0 / m_dPi * m_ptCentre.y);
+}
+
+void CTransform::FitBounds(double minLon, double minLat, double maxLon, double maxLat) {
+    if (minLon == maxLon) {
+        minLon -= 0.01;
+        maxLon += 0.01;
+    }
+    if (minLat == maxLat) {
+        minLat -= 0.01;
+        maxLat += 0.01;
+    }
+    const double scaleLon =
+        m_nWidth * m_dPixelSize / (std::sqrt(2.0) * std::fabs(maxLon - minLon) * kMetresPerDegree);
+    const double scaleLat =
+        m_nHeight * m_dPixelSize / (std::sqrt(2.0) * std::fabs(maxLat - minLat) * kMetresPerDegree);
+    m_dScale = scaleLon < scaleLat ? scaleLon : scaleLat;
+
+    SetCentre(minLon, maxLat, 0.0);
+    Update();
+    const CPt2 corner = ScreenToGeo({0, 0});
+    const double dLon = std::fabs(corner.x - minLon), dLat = std::fabs(corner.y - maxLat);
+    SetCentre(minLon + dLon, maxLat - dLat, 0.0);
+    Update();
+}
+
+}  // namespace georef

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Message box styles and answers with the values the system was written against, so that
+// a style reads the same here as in the operator's message table.
+enum : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_ABORTRETRYIGNORE = 0x2,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_RETRYCANCEL = 0x5,
+    MB_TYPEMASK = 0xF,
+
+    MB_ICONHAND = 0x10,
+    MB_ICONERROR = MB_ICONHAND,
+    MB_ICONSTOP = MB_ICONHAND,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONWARNING = MB_ICONEXCLAMATION,
+    MB_ICONASTERISK = 0x40,
+    MB_ICONINFORMATION = MB_ICONASTERISK,
+    MB_ICONMASK = 0xF0,
+
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100,
+    MB_DEFBUTTON3 = 0x200,
+    MB_DEFMASK = 0xF00,
+};
+
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+// The answer of the default button of a style (MB_DEFBUTTONn of its buttons).
+int DefaultAnswer(unsigned type);
+
+// Caption of the message boxes the program shows under its own name.
+inline constexpr char kApplicationTitle[] = "Plotwright";
+
+// Everything the model asks of the operator goes through one process-wide service: the
+// desktop program installs its windows, the command-line front end answers on the console,
+// tests record. Further kinds of interaction join as further virtual operations.
+class CUIService {
+public:
+    CUIService() = default;
+    CUIService(const CUIService&) = delete;
+    CUIService& operator=(const CUIService&) = delete;
+    virtual ~CUIService();
+
+    // A modal message: type is the buttons, the icon and the default button (MB_ values);
+    // answers the button chosen (ID values).
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+};
+
+// The installed service; the console one when nothing else has been installed.
+CUIService& ui();
+// Installs a service (nullptr: the console one again) and answers the one it replaces, so
+// that the caller can put it back. The caller keeps ownership.
+CUIService* SetUIService(CUIService* service);
+
+// A message under the program's own caption.
+int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
+
+}  // namespace platform
