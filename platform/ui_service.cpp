@@ -16,6 +16,22 @@ CUIService& console_service() {
 
 CUIService::~CUIService() = default;
 
+CProgressWindow::~CProgressWindow() = default;
+
+namespace {
+
+class silent_progress : public CProgressWindow {
+public:
+    void SetRange(int, int) override {}
+    void SetPos(int) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<CProgressWindow> CUIService::CreateProgress(const std::string&) {
+    return std::make_unique<silent_progress>();
+}
+
 int DefaultAnswer(unsigned type) {
     static const int answers[][3] = {
         {IDOK, IDOK, IDOK},              // MB_OK

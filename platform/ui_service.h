@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -39,6 +40,14 @@ int DefaultAnswer(unsigned type);
 // Caption of the message boxes the program shows under its own name.
 inline constexpr char kApplicationTitle[] = "Plotwright";
 
+// A modeless window with one progress bar, shown while a long operation runs.
+class CProgressWindow {
+public:
+    virtual ~CProgressWindow();
+    virtual void SetRange(int lower, int upper) = 0;
+    virtual void SetPos(int position) = 0;
+};
+
 // Everything the model asks of the operator goes through one process-wide service: the
 // desktop program installs its windows, the command-line front end answers on the console,
 // tests record. Further kinds of interaction join as further virtual operations.
@@ -52,6 +61,9 @@ public:
     // A modal message: type is the buttons, the icon and the default button (MB_ values);
     // answers the button chosen (ID values).
     virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+    // A progress window with the caption; the console shows none (nothing is drawn while a
+    // command runs to its end anyway).
+    virtual std::unique_ptr<CProgressWindow> CreateProgress(const std::string& caption);
 };
 
 // The installed service; the console one when nothing else has been installed.

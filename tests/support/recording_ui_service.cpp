@@ -15,3 +15,32 @@ int recording_ui::MessageBox(const std::string& text, const std::string& caption
 }
 
 }  // namespace test_support
+
+namespace test_support {
+namespace {
+
+// Writes what happens to it into the recorder's list, found by position since the list
+// may grow while the window lives.
+class recorded_progress : public platform::CProgressWindow {
+public:
+    recorded_progress(std::vector<recording_ui::progress>& log, std::size_t at) : log_(log), at_(at) {}
+    ~recorded_progress() override { log_[at_].closed = true; }
+    void SetRange(int lower, int upper) override {
+        log_[at_].lower = lower;
+        log_[at_].upper = upper;
+    }
+    void SetPos(int position) override { log_[at_].positions.push_back(position); }
+
+private:
+    std::vector<recording_ui::progress>& log_;
+    std::size_t at_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::CProgressWindow> recording_ui::CreateProgress(const std::string& caption) {
+    progress_.push_back({caption, 0, 0, {}, false});
+    return std::make_unique<recorded_progress>(progress_, progress_.size() - 1);
+}
+
+}  // namespace test_support

@@ -23,6 +23,16 @@ public:
     ~recording_ui() override;
 
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    std::unique_ptr<platform::CProgressWindow> CreateProgress(const std::string& caption) override;
+
+    // What progress windows were shown: their captions, ranges and positions, in order.
+    struct progress {
+        std::string caption;
+        int lower = 0, upper = 0;
+        std::vector<int> positions;
+        bool closed = false;
+    };
+    const std::vector<progress>& progress_windows() const { return progress_; }
 
     void answer_next(int answer) { answers_.push_back(answer); }
     const std::vector<message>& messages() const { return messages_; }
@@ -32,6 +42,7 @@ private:
     platform::CUIService* previous_;
     std::deque<int> answers_;
     std::vector<message> messages_;
+    std::vector<progress> progress_;
 };
 
 }  // namespace test_support

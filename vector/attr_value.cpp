@@ -1,0 +1,53 @@
+#include "vector/attr_value.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/endian.h"
+
+_attrValue _attrValue::FromInt(std::int32_t v) {
+    _attrValue a;
+    a.kind = integer;
+    platform::endian::put_le32(a.value.data(), static_cast<std::uint32_t>(v));
+    return a;
+}
+
+_attrValue _attrValue::FromDouble(double v) {
+    _attrValue a;
+    a.kind = real;
+    platform::endian::put_le_double(a.value.data(), v);
+    return a;
+}
+
+_attrValue _attrValue::FromText(std::u16string_view v) {
+    _attrValue a;
+    a.kind = text;
+    const std::size_t n = std::min(v.size(), max_text);
+    for (std::size_t i = 0; i < n; ++i) platform::endian::put_le16(a.value.data() + 2 * i, v[i]);
+    return a;
+}
+
+std::int32_t _attrValue::GetInt() const { return platform::endian::get_le_i32(value.data()); }
+
+double _attrValue::GetDouble() const { return platform::endian::get_le_double(value.data()); }
+
+std::u16string _attrValue::GetText() const {
+    std::u16string out;
+    for (std::size_t i = 0; i < value_size / 2; ++i) {
+        const char16_t c = platform::endian::get_le16(value.data() + 2 * i);
+        if (c == 0) break;
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::u16string _attrValue::LabelText() const {
+    char buffer[64];
+    switch (kind) {
+        case text: return GetText();
+        case integer: std::snprintf(buffer, sizeof buffer, "%d", GetInt()); break;
+        case real: std::snprintf(buffer, sizeof buffer, "%g", GetDouble()); break;
+        default: return {};
+    }
+    return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+}

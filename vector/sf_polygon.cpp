@@ -1,0 +1,20 @@
+#include "vector/sf_polygon.h"
+
+#include "georef/transform.h"
+#include "platform/device_context.h"
+
+int CSFPolygon::ReadShp(platform::CFile& file) { return ReadPartsRecord(file, false); }
+
+void CSFPolygon::Draw(platform::CDC* dc, georef::CTransform* transform) {
+    std::vector<platform::CPoint> ring;
+    for (std::uint32_t k = 0; k < m_nParts; ++k) {
+        ring.clear();
+        const std::uint32_t end = PartEnd(k);
+        for (std::uint32_t i = PartBegin(k); i < end; ++i)
+            ring.push_back(transform->GeoToScreen(m_pPoints[i].X, m_pPoints[i].Y));
+        dc->BeginPath();
+        dc->Polygon(ring.data(), static_cast<int>(ring.size()));
+        dc->EndPath();
+        dc->FillPath();
+    }
+}

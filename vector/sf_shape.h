@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/object.h"
+#include "vector/attr_value.h"
+#include "vector/sf_geometry.h"
+
+namespace platform {
+class CDC;
+class CFile;
+}  // namespace platform
+namespace georef {
+class CTransform;
+}
+
+// Base of the point, line and polygon shapes: the shapefile record it came from, its box
+// and its attribute values.
+class CSFShape : public platform::CObject {
+public:
+    CSFShape() = default;
+    CSFShape(const CSFShape&) = default;
+    CSFShape& operator=(const CSFShape&) = default;
+    CSFShape(CSFShape&&) = default;
+    CSFShape& operator=(CSFShape&&) = default;
+
+    // Map document record; 0 success, 1 failure.
+    virtual int Read(platform::CFile& file);
+    virtual void Draw(platform::CDC* dc, georef::CTransform* transform);
+    // Shapefile record at the file's position; 0 success, 1 unreadable.
+    virtual int ReadShp(platform::CFile& file);
+    virtual void Write(platform::CFile& file) const;
+
+    void SetAttributeCount(int count);
+    void SetAttribute(int index, const _attrValue& value);
+    _attrValue GetAttribute(int index) const;
+    int GetAttributeCount() const { return static_cast<int>(m_aAttributes.size()); }
+
+    // A record that says it holds no shape (shape type 0).
+    bool IsNullRecord() const { return m_nShapeType == 0; }
+
+    std::int32_t m_nRecord = 0;
+    std::int32_t m_nShapeType = 0;
+    std::int32_t m_nContentLength = 0;
+    std::vector<_attrValue> m_aAttributes;
+    CSFRect m_rcBox;
+
+protected:
+    // The record header and shape type; false when the file ends first.
+    bool ReadRecordHeader(platform::CFile& file);
+};
