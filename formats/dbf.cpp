@@ -21,7 +21,7 @@ thread_local const char* exact_table_path = nullptr;
 
 SAFile open_exact_table(const char* derived_name, const char* access) {
     const std::string_view name(derived_name);
-    const bool table = name.size() >= 4 && (name.ends_with(".dbf") || name.ends_with(".DBF"));
+    const bool table = name.ends_with(".dbf") || name.ends_with(".DBF");
     if (!table || !exact_table_path) return nullptr;
     return reinterpret_cast<SAFile>(std::fopen(exact_table_path, access));
 }
@@ -68,7 +68,6 @@ CDBF::~CDBF() = default;
 
 void CDBF::Close() {
     m_pTable.reset();
-    m_strPath.clear();
     m_strCodePage.clear();
     m_nRecordCount = m_nHeaderRecordCount = m_nCurrent = 0;
     m_aNames.clear();
@@ -120,7 +119,6 @@ unsigned CDBF::Open(const std::string& path) {
     m_nHeaderRecordCount = layout.header_records;
     m_nRecordCount = std::min<std::uint32_t>(
         layout.records, static_cast<std::uint32_t>(std::max(0, DBFGetRecordCount(opened->handle))));
-    m_strPath = path;
     m_pTable = std::move(opened);
     MoveFirst();
     return 0;

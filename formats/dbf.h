@@ -74,7 +74,6 @@ private:
     const std::vector<CDBFValue>& ReadCurrent();
 
     std::unique_ptr<table> m_pTable;
-    std::string m_strPath;
     std::string m_strCodePage;
     std::uint32_t m_nRecordCount = 0;
     std::uint32_t m_nHeaderRecordCount = 0;
