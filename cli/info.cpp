@@ -13,13 +13,14 @@ struct describer {
 };
 
 const describer describers[] = {
+    {".dbf", describe_dbf},
     {".rre", describe_rre},
 };
 
 }  // namespace
 
 int run_info(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--json", false}, {"--frames", false}});
+    arguments args(raw, {{"--json", false}, {"--frames", false}, {"--records", false}});
     if (args.positional().size() != 1) throw usage_error("info takes exactly one FILE");
     const std::string& path = args.positional()[0];
     const std::string ext = platform::lower_extension(path);

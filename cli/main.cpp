@@ -8,9 +8,9 @@
 namespace {
 
 const cli::command commands[] = {
-    {"info", "info FILE [--json] [--frames]",
+    {"info", "info FILE [--json] [--frames] [--records]",
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
-     "index)",
+     "index), .dbf (fields with names and kinds, record count; --records adds every value)",
      cli::run_info},
     {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",
      "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
