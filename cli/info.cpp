@@ -14,6 +14,9 @@ struct describer {
 
 const describer describers[] = {
     {".rre", describe_rre},
+    {".bmp", describe_image},
+    {".jpg", describe_image},
+    {".jpeg", describe_image},
 };
 
 }  // namespace

@@ -10,8 +10,12 @@ namespace {
 const cli::command commands[] = {
     {"info", "info FILE [--json] [--frames]",
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
-     "index)",
+     "index), .bmp/.jpg (size, depth, palette, dpi, image type)",
      cli::run_info},
+    {"decode-rre", "decode-rre IN.rre -o OUT.bmp|OUT.jpg [--quality N]",
+     "decode every frame of an RRE layer into one picture", cli::run_decode_rre},
+    {"convert-image", "convert-image IN -o OUT [--quality N]",
+     "convert a picture between BMP and JPEG through the library's codecs", cli::run_convert_image},
 };
 
 void print_usage(std::FILE* to) {
