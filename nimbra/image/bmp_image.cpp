@@ -99,9 +99,14 @@ bool bmp_image::decode(platform::CFile* file, platform::CWnd*) {
     const std::uint32_t compression = h.info.biCompression;
     if (!compression_fits(compression, bits)) return false;
     if (compression == compression_bitfields) {
-        // The masks follow the 40-byte header, or stand inside the longer ones.
-        if (h.header_size == 40 && !read_exactly(file, raw + 40, 12)) return false;
-        h.masks = {get_le32(raw + 40), get_le32(raw + 44), get_le32(raw + 48)};
+        // The masks follow the 40-byte header, or stand inside the longer ones. Some
+        // writers announce them after a 40-byte header but put the pixels right there:
+        // then the plain layout holds.
+        const bool room = pixel_offset == 0 || pixel_offset >= file_header_size + 40 + 12;
+        if (h.header_size > 40 || room) {
+            if (h.header_size == 40 && !read_exactly(file, raw + 40, 12)) return false;
+            h.masks = {get_le32(raw + 40), get_le32(raw + 44), get_le32(raw + 48)};
+        }
     }
 
     const std::int32_t width = h.info.biWidth;
@@ -139,6 +144,8 @@ bool bmp_image::decode(platform::CFile* file, platform::CWnd*) {
         const std::uint64_t area = file_stride * static_cast<std::uint64_t>(height);
         if (area > std::max(data_size * rle_expansion, rle_allowance)) return false;
     } else {
+        // Divided rather than multiplied: the product of header values may not fit.
+        if (height > 1 && file_stride > available / static_cast<std::uint64_t>(height - 1)) return false;
         data_size = file_stride * static_cast<std::uint64_t>(height - 1) + last_row;
         if (data_size > available) return false;
     }

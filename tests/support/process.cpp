@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace test_support {
@@ -21,6 +22,23 @@ void drain(int fd, std::string& into, bool& open) {
 }
 
 }  // namespace
+
+std::string find_program(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start);
+        if (!candidate.empty()) {
+            candidate += "/" + name;
+            if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
+}
 
 process_result run_process(const std::string& program, const std::vector<std::string>& args) {
     int out_pipe[2], err_pipe[2];
