@@ -10,5 +10,6 @@ namespace cli {
 // cannot be read.
 value describe_dbf(const std::string& path, const arguments& args);
 value describe_rre(const std::string& path, const arguments& args);
+value describe_image(const std::string& path, const arguments& args);
 
 }  // namespace cli

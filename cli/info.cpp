@@ -15,6 +15,9 @@ struct describer {
 const describer describers[] = {
     {".dbf", describe_dbf},
     {".rre", describe_rre},
+    {".bmp", describe_image},
+    {".jpg", describe_image},
+    {".jpeg", describe_image},
 };
 
 }  // namespace

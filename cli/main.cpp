@@ -10,13 +10,18 @@ namespace {
 const cli::command commands[] = {
     {"info", "info FILE [--json] [--frames] [--records]",
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
-     "index), .dbf (fields with names and kinds, record count; --records adds every value)",
+     "index), .dbf (fields with names and kinds, record count; --records adds every value), "
+     ".bmp/.jpg (size, depth, palette, dpi, image type)",
      cli::run_info},
     {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",
      "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
      "longitude LON, latitude LAT; at least 3) and print its parameters, coefficients and "
      "residuals",
      cli::run_snap},
+    {"decode-rre", "decode-rre IN.rre -o OUT.bmp|OUT.jpg [--quality N]",
+     "decode every frame of an RRE layer into one picture", cli::run_decode_rre},
+    {"convert-image", "convert-image IN -o OUT [--quality N]",
+     "convert a picture between BMP and JPEG through the library's codecs", cli::run_convert_image},
 };
 
 void print_usage(std::FILE* to) {

@@ -1,27 +1,57 @@
 // Writes the sample inputs of the demo.
-//   plotwright-sample rre OUT.rre   a 3 x 2 frame layer over a small area near 37.6 E 55.7 N
+//   plotwright-sample rre OUT.rre   a 3 x 2 frame layer over a small area near 37.6 E 55.7 N,
+//                                   its frames JPEG pieces of one generated picture
 
+#include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
+#include "nimbra/image/jpg_image.h"
 #include "nimbra/layer/write_layer.h"
 #include "platform/exceptions.h"
+#include "platform/mem_file.h"
 
 namespace {
 
+using tarvel_tech::nimbra::image;
+using tarvel_tech::nimbra::jpg_image;
+using tarvel_tech::nimbra::RGBQUAD;
 using tarvel_tech::nimbra::write_layer;
+
+// A picture a map might hold: a colour gradient, a river-like band, a disc and a grid of
+// lines every 64 pixels, so that misplaced or flipped frames show at once.
+void paint_sample(jpg_image& picture, int width, int height) {
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = picture.row(height - 1 - y);  // picture row y, from the top
+        for (int x = 0; x < width; ++x) {
+            auto red = static_cast<std::uint8_t>(60 + 180 * x / width);
+            auto green = static_cast<std::uint8_t>(200 - 120 * y / height);
+            auto blue = static_cast<std::uint8_t>(90);
+            const double river = y - (height / 2 + 60 * std::sin(x / 70.0));
+            if (std::abs(river) < 14) red = 40, green = 90, blue = 200;
+            const int dx = x - width * 3 / 4, dy = y - height / 3;
+            if (dx * dx + dy * dy < 60 * 60) red = 230, green = 220, blue = 60;
+            if (x % 64 == 0 || y % 64 == 0) red = green = blue = 30;
+            std::uint8_t* p = row + 3 * x;
+            p[0] = blue;
+            p[1] = green;
+            p[2] = red;
+        }
+    }
+}
 
 int write_sample_rre(const std::string& path) {
     constexpr int columns = 3, rows = 2, frame_width = 256, frame_height = 192;
+    constexpr int width = columns * frame_width, height = rows * frame_height;
     write_layer out;
     auto& h = out.get_header();
     h.set_count_latitude_frames(columns);
     h.set_count_longitude_frames(rows);
     h.set_size_latitude_frame(frame_width);
     h.set_size_longitude_frame(frame_height);
-    h.set_width_layer_image(columns * frame_width);
-    h.set_height_layer_image(rows * frame_height);
+    h.set_width_layer_image(width);
+    h.set_height_layer_image(height);
 
     // One pixel is 1e-4 degrees, north up, the picture's top-left corner at 37.6 E 55.75 N.
     const double step = 1e-4, west = 37.6, north = 55.75;
@@ -34,14 +64,23 @@ int write_sample_rre(const std::string& path) {
     }
     h.set_layer_type(write_layer::rre_layer_type);
 
+    jpg_image picture;
+    if (!picture.create(width, height, 24, jpg_image::jpg_type)) {
+        std::fprintf(stderr, "cannot create the sample picture\n");
+        return 2;
+    }
+    paint_sample(picture, width, height);
+
+    // Frames in index order: rows from the top, columns from the left, each JPEG-encoded.
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
-            // Frame bodies of different lengths, each filled with its own index.
             const int index = c + columns * r;
-            std::vector<unsigned char> body(static_cast<std::size_t>(100 + 37 * index),
-                                            static_cast<unsigned char>(index));
-            if (!out.put_frame(body.data(), body.size())) {
-                std::fprintf(stderr, "cannot create frame %d\n", index);
+            std::unique_ptr<image> piece = picture.excise(c * frame_width, r * frame_height,
+                                                          (c + 1) * frame_width, (r + 1) * frame_height);
+            platform::CMemFile body(1024);
+            if (!piece || !piece->encode(&body) ||
+                !out.put_frame(body.GetBuffer(), static_cast<std::size_t>(body.GetLength()))) {
+                std::fprintf(stderr, "cannot make frame %d: %s\n", index, jpg_image::get_last_error());
                 return 2;
             }
         }

@@ -23,6 +23,23 @@ void drain(int fd, std::string& into, bool& open) {
 
 }  // namespace
 
+std::string find_program(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start);
+        if (!candidate.empty()) {
+            candidate += "/" + name;
+            if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
 process_result run_process(const std::string& program, const std::vector<std::string>& args) {
     int out_pipe[2], err_pipe[2];
     if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
@@ -59,20 +76,6 @@ process_result run_process(const std::string& program, const std::vector<std::st
     }
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
-}
-
-std::string find_program(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (end > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
-    return {};
 }
 
 }  // namespace test_support

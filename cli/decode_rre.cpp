@@ -1,0 +1,34 @@
+#include "cli/command.h"
+#include "cli/image_files.h"
+#include "nimbra/layer/layer_image.h"
+#include "nimbra/layer/read_layer.h"
+#include "platform/exceptions.h"
+
+namespace cli {
+
+using tarvel_tech::nimbra::layer_image;
+using tarvel_tech::nimbra::read_layer;
+
+int run_decode_rre(const std::vector<std::string>& raw) {
+    arguments args(raw, {{"-o", true}, {"--quality", true}});
+    if (args.positional().size() != 1) throw usage_error("decode-rre takes exactly one IN.rre");
+    const std::string output = args.get("-o");
+    if (output.empty()) throw usage_error("decode-rre needs -o OUT.bmp|OUT.jpg");
+    if (!codec_for(output)) throw usage_error("not a .bmp or .jpg output: " + output);
+    const int quality = parse_quality(args);
+
+    const std::string& input = args.positional()[0];
+    read_layer source;
+    layer_image picture;
+    try {
+        if (!source.load(input)) throw input_error("cannot open " + input);
+        if (!source.is_valid()) throw input_error("not a valid RRE layer: " + input);
+        if (!picture.load(&source)) throw input_error("cannot decode the frames of " + input);
+    } catch (const platform::CException& e) {
+        throw input_error("cannot read " + input + ": " + e.what());
+    }
+    save_picture(picture, output, quality);
+    return exit_ok;
+}
+
+}  // namespace cli

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <exception>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace platform {
+class CFile;
+}
+
+namespace tarvel_tech::nimbra::jpeg_detail {
+
+constexpr std::size_t transfer_size = 4096;
+constexpr std::size_t last_error_size = 256;
+
+// Everything one libjpeg call needs beside its own object: the error manager whose exit
+// jumps back to the codec, the source and destination managers over a platform file, and
+// the transfer buffer. A platform error raised inside libjpeg's callbacks is kept in
+// `pending` and rethrown once libjpeg's object is destroyed.
+struct jpeg_manager {
+    explicit jpeg_manager(platform::CFile* f) : file(f) {}
+    jpeg_manager(const jpeg_manager&) = delete;
+    jpeg_manager& operator=(const jpeg_manager&) = delete;
+
+    jpeg_error_mgr error{};
+    std::jmp_buf jump{};
+    char* last_error = nullptr;
+    jpeg_source_mgr source{};
+    jpeg_destination_mgr destination{};
+    platform::CFile* file;
+    JOCTET buffer[transfer_size] = {};
+    bool start_of_file = false;
+    std::exception_ptr pending;
+};
+
+// The library's one last-error text.
+char* last_error_text();
+void set_last_error(const char* text);
+
+// Installs the error manager (exit: format the message into the last-error text, jump
+// back) and makes the manager the object's client data.
+void attach_errors(j_common_ptr cinfo, jpeg_manager& m);
+void attach_source(j_decompress_ptr cinfo, jpeg_manager& m);
+void attach_destination(j_compress_ptr cinfo, jpeg_manager& m);
+
+}  // namespace tarvel_tech::nimbra::jpeg_detail

@@ -1,0 +1,130 @@
+// The picture commands: info on BMP and JPEG, convert-image and decode-rre.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "nimbra/image/bmp_image.h"
+#include "nimbra/image/jpg_image.h"
+#include "nimbra/layer/write_layer.h"
+#include "tests/cli/cli_support.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+
+using cli_test::run_cli;
+using cli_test::run_json;
+using tarvel_tech::nimbra::bmp_image;
+using tarvel_tech::nimbra::jpg_image;
+using tarvel_tech::nimbra::RGBQUAD;
+using tarvel_tech::nimbra::write_layer;
+
+namespace {
+
+void run_peer(const std::string& name, const std::vector<std::string>& args) {
+    const std::string program = test_support::find_program(name);
+    ASSERT_FALSE(program.empty()) << name << " is not installed";
+    const auto result = test_support::run_process(program, args);
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+}
+
+// A 2 x 2 layer of 40 x 30 JPEG frames, each a flat colour of its own.
+std::string write_layer_file(const test_support::temp_dir& dir) {
+    write_layer w;
+    auto& h = w.get_header();
+    h.set_count_latitude_frames(2);
+    h.set_count_longitude_frames(2);
+    h.set_size_latitude_frame(40);
+    h.set_size_longitude_frame(30);
+    h.set_width_layer_image(80);
+    h.set_height_layer_image(60);
+    for (int i = 0; i < 4; ++i) {
+        jpg_image f;
+        f.create(40, 30, 24, 2);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) f.set_color(x, y, RGBQUAD{0, 0, static_cast<std::uint8_t>(60 * i), 0});
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::size_t length = 0;
+        EXPECT_TRUE(f.encode(bytes, length));
+        w.put_frame(bytes.get(), length);
+    }
+    EXPECT_TRUE(w.save(dir.file("layer.rre")));
+    return dir.file("layer.rre");
+}
+
+}  // namespace
+
+TEST(CliImages, InfoDescribesBitmapsAndJpegs) {
+    test_support::temp_dir dir;
+    run_peer("convert", {"-size", "33x21", "gradient:red-blue", "-colors", "40", "-type", "palette", "-density",
+                         "300", "-units", "PixelsPerInch", "-compress", "None", "BMP3:" + dir.file("p.bmp")});
+    QJsonObject o = run_json({"info", dir.file("p.bmp"), "--json"});
+    EXPECT_EQ(o["width"].toInt(), 33);
+    EXPECT_EQ(o["height"].toInt(), 21);
+    EXPECT_EQ(o["bit_count"].toInt(), 8);
+    EXPECT_EQ(o["palette_entries"].toInt(), 256);
+    EXPECT_EQ(o["xdpi"].toInt(), 300);
+    EXPECT_EQ(o["image_type"].toInt(), 0);
+
+    run_peer("convert", {"-size", "17x9", "gradient:white-black", "-colorspace", "Gray", dir.file("g.jpg")});
+    o = run_json({"info", dir.file("g.jpg"), "--json"});
+    EXPECT_EQ(o["width"].toInt(), 17);
+    EXPECT_EQ(o["bit_count"].toInt(), 8);
+    EXPECT_EQ(o["palette_entries"].toInt(), 256);
+    EXPECT_EQ(o["image_type"].toInt(), 2);
+
+    test_support::write_bytes(dir.file("bad.jpg"), {'B', 'M', 1, 2});
+    const auto bad = run_cli({"info", dir.file("bad.jpg")});
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("Not a JPEG file"), std::string::npos) << bad.err;
+}
+
+TEST(CliImages, ConvertImageGoesBothWaysThroughTheCodecs) {
+    test_support::temp_dir dir;
+    run_peer("convert", {"-size", "64x48", "gradient:red-blue", "-type", "truecolor", "BMP3:" + dir.file("in.bmp")});
+    ASSERT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("high.jpg"), "--quality", "95"}).exit_code, 0);
+    ASSERT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("low.jpg"), "--quality", "20"}).exit_code, 0);
+    run_peer("djpeg", {"-outfile", dir.file("check.ppm"), dir.file("high.jpg")});
+    EXPECT_LT(test_support::read_bytes(dir.file("low.jpg")).size(), test_support::read_bytes(dir.file("high.jpg")).size());
+
+    ASSERT_EQ(run_cli({"convert-image", dir.file("high.jpg"), "-o", dir.file("back.bmp")}).exit_code, 0);
+    bmp_image back;
+    ASSERT_TRUE(back.load(dir.file("back.bmp")));
+    jpg_image direct;
+    ASSERT_TRUE(direct.load(dir.file("high.jpg")));
+    EXPECT_EQ(back.get_info().biWidth, 64);
+    EXPECT_EQ(std::memcmp(back.begin(), direct.begin(), direct.get_info().biSizeImage), 0);
+
+    // A colour palette cannot become a JPEG: the codec's own words.
+    run_peer("convert", {dir.file("in.bmp"), "-colors", "8", "-type", "palette", "BMP3:" + dir.file("pal.bmp")});
+    const auto refused = run_cli({"convert-image", dir.file("pal.bmp"), "-o", dir.file("pal.jpg")});
+    EXPECT_EQ(refused.exit_code, 2);
+    EXPECT_NE(refused.err.find("JPEG can save only RGB or GreyScale images"), std::string::npos) << refused.err;
+
+    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("x.jpg"), "--quality", "101"}).exit_code, 1);
+    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("x.png")}).exit_code, 1);
+    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp")}).exit_code, 1);
+    EXPECT_EQ(run_cli({"convert-image", dir.file("missing.bmp"), "-o", dir.file("x.jpg")}).exit_code, 2);
+    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("no/such/dir.jpg")}).exit_code, 2);
+}
+
+TEST(CliImages, DecodeRreWritesTheWholeLayer) {
+    test_support::temp_dir dir;
+    const std::string rre = write_layer_file(dir);
+    ASSERT_EQ(run_cli({"decode-rre", rre, "-o", dir.file("out.bmp")}).exit_code, 0);
+    bmp_image picture;
+    ASSERT_TRUE(picture.load(dir.file("out.bmp")));
+    EXPECT_EQ(picture.get_info().biWidth, 80);
+    EXPECT_EQ(picture.get_info().biHeight, 60);
+    // Frame 3 is the bottom-right quarter, frame 0 the top-left.
+    EXPECT_NEAR(picture.get_color(70, 5).rgbRed, 180, 2);
+    EXPECT_NEAR(picture.get_color(5, 55).rgbRed, 0, 2);
+
+    ASSERT_EQ(run_cli({"decode-rre", rre, "-o", dir.file("out.jpg")}).exit_code, 0);
+    const QJsonObject o = run_json({"info", dir.file("out.jpg"), "--json"});
+    EXPECT_EQ(o["width"].toInt(), 80);
+    EXPECT_EQ(o["bit_count"].toInt(), 24);
+
+    test_support::write_bytes(dir.file("short.rre"), std::vector<std::uint8_t>(100, 1));
+    EXPECT_EQ(run_cli({"decode-rre", dir.file("short.rre"), "-o", dir.file("x.bmp")}).exit_code, 2);
+    EXPECT_EQ(run_cli({"decode-rre", rre}).exit_code, 1);
+    EXPECT_EQ(run_cli({"decode-rre", rre, "-o", dir.file("x.tif")}).exit_code, 1);
+}

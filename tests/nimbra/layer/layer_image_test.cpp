@@ -1,0 +1,185 @@
+// A whole RRE layer decoded into one picture.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+
+#include "nimbra/image/jpg_image.h"
+#include "nimbra/layer/layer_image.h"
+#include "nimbra/layer/read_layer.h"
+#include "nimbra/layer/write_layer.h"
+#include "platform/file.h"
+#include "platform/mem_file.h"
+#include "platform/window.h"
+#include "tests/support/files.h"
+
+using tarvel_tech::nimbra::jpg_image;
+using tarvel_tech::nimbra::layer;
+using tarvel_tech::nimbra::layer_image;
+using tarvel_tech::nimbra::read_layer;
+using tarvel_tech::nimbra::RGBQUAD;
+using tarvel_tech::nimbra::write_layer;
+
+namespace {
+
+class recording_window : public platform::CWnd {
+public:
+    bool PostMessage(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
+        posts.emplace_back(message, wparam, lparam);
+        return true;
+    }
+    std::vector<std::tuple<std::uint32_t, std::uintptr_t, std::intptr_t>> posts;
+};
+
+// The JPEG of one frame: a flat colour per frame with a diagonal, grey or colour.
+std::vector<std::uint8_t> frame_jpeg(int width, int height, int index, bool grey) {
+    jpg_image f;
+    f.create(width, height, grey ? 8 : 24, 2);
+    if (grey) f.get_palette().make_gray();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto v = static_cast<std::uint8_t>(x == y ? 255 : 40 * index);
+            f.set_color(x, y, RGBQUAD{v, static_cast<std::uint8_t>(grey ? v : 200 - 30 * index),
+                                      static_cast<std::uint8_t>(grey ? v : 17 * index), 0});
+        }
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length = 0;
+    EXPECT_TRUE(f.encode(bytes, length));
+    return {bytes.get(), bytes.get() + length};
+}
+
+// A layer of columns x rows frames; frame i is frame_jpeg(i) unless bodies are given.
+std::unique_ptr<write_layer> jpeg_layer(int columns, int rows, int fw, int fh, bool grey = false,
+                                        std::vector<std::vector<std::uint8_t>> bodies = {}) {
+    auto w = std::make_unique<write_layer>();
+    auto& h = w->get_header();
+    h.set_count_latitude_frames(columns);
+    h.set_count_longitude_frames(rows);
+    h.set_size_latitude_frame(fw);
+    h.set_size_longitude_frame(fh);
+    h.set_width_layer_image(columns * fw);
+    h.set_height_layer_image(rows * fh);
+    for (int i = 0; i < columns * rows; ++i) {
+        const auto body = i < static_cast<int>(bodies.size()) ? bodies[i] : frame_jpeg(fw, fh, i % 6, grey);
+        w->put_frame(body.data(), body.size());
+    }
+    return w;
+}
+
+// Whether the picture's rectangle (picture coordinates, y down) holds exactly the frame.
+bool holds_frame(const layer_image& picture, int left, int top, const std::vector<std::uint8_t>& body) {
+    jpg_image frame;
+    if (!frame.decode(body.data(), body.size())) return false;
+    const int fh = frame.get_info().biHeight;
+    const std::size_t bytes = static_cast<std::size_t>(frame.get_info().biWidth) * frame.get_info().biBitCount / 8;
+    const int bottom_row = picture.get_info().biHeight - top - fh;
+    for (int y = 0; y < fh; ++y) {
+        const std::uint8_t* at = picture.row(bottom_row + y) + static_cast<std::size_t>(left) * frame.get_info().biBitCount / 8;
+        if (std::memcmp(at, frame.row(y), bytes) != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(LayerImage, FramesAssembleQuarterByQuarterFromAFile) {
+    test_support::temp_dir dir;
+    auto w = jpeg_layer(2, 2, 120, 160);
+    ASSERT_TRUE(w->is_valid());
+    ASSERT_TRUE(w->save(dir.file("four.rre")));
+
+    read_layer r;
+    ASSERT_TRUE(r.load(dir.file("four.rre")));
+    layer_image picture;
+    ASSERT_TRUE(picture.load(&r));
+    EXPECT_EQ(picture.get_info().biWidth, 240);
+    EXPECT_EQ(picture.get_info().biHeight, 320);
+    EXPECT_EQ(picture.get_info().biBitCount, 24);
+    EXPECT_EQ(picture.get_exinfo().image_type, 2);
+    const int corners[4][2] = {{0, 0}, {120, 0}, {0, 160}, {120, 160}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(holds_frame(picture, corners[i][0], corners[i][1], frame_jpeg(120, 160, i, false))) << i;
+    // Frame 0 is the top-left quarter: its colour at the picture's top row.
+    EXPECT_EQ(picture.get_color(5, 319).rgbRed, 0);
+    EXPECT_NEAR(picture.get_color(235, 0).rgbRed, 51, 3);
+    // No body of the read layer is left in memory.
+    for (auto it = r.begin(); it != r.end(); ++it) EXPECT_EQ(it->get_body(), nullptr);
+
+    // The same through decode of an open file; a memory file has no path for the bodies.
+    platform::CFile file;
+    ASSERT_TRUE(file.Open(dir.file("four.rre"), platform::CFile::modeRead));
+    layer_image again;
+    ASSERT_TRUE(again.decode(&file));
+    EXPECT_EQ(std::memcmp(*again, *picture, picture.size()), 0);
+    const auto bytes = test_support::read_bytes(dir.file("four.rre"));
+    layer_image from_memory;
+    EXPECT_FALSE(from_memory.decode(bytes.data(), bytes.size()));
+}
+
+TEST(LayerImage, GreyLayersStayEightBitWithTheirGreyPalette) {
+    auto w = jpeg_layer(3, 1, 16, 8, true);
+    layer_image picture;
+    ASSERT_TRUE(picture.decode(w.get()));
+    EXPECT_EQ(picture.get_info().biBitCount, 8);
+    EXPECT_EQ(picture.get_info().biClrUsed, 256u);
+    EXPECT_TRUE(picture.get_palette().is_gray_scale());
+    EXPECT_TRUE(holds_frame(picture, 32, 0, frame_jpeg(16, 8, 2, true)));
+    // A writer's frames keep their bodies.
+    EXPECT_NE(w->begin()->get_body(), nullptr);
+}
+
+TEST(LayerImage, InvalidLayersAndBadFramesDecodeNothing) {
+    auto w = jpeg_layer(2, 1, 8, 8);
+    w->get_header().set_layer_type(2000);
+    layer_image picture;
+    EXPECT_FALSE(picture.decode(w.get()));
+    EXPECT_EQ(*picture, nullptr);
+    EXPECT_FALSE(picture.decode(static_cast<layer*>(nullptr)));
+
+    // A frame that is no JPEG, one of another size, one of another depth.
+    const auto good = frame_jpeg(8, 8, 1, false);
+    const std::vector<std::vector<std::vector<std::uint8_t>>> bad = {
+        {good, {1, 2, 3}},
+        {good, frame_jpeg(8, 9, 1, false)},
+        {good, frame_jpeg(8, 8, 1, true)},
+        {frame_jpeg(9, 8, 1, false), good},
+    };
+    for (const auto& bodies : bad) {
+        auto broken = jpeg_layer(2, 1, 8, 8, false, bodies);
+        layer_image p;
+        EXPECT_FALSE(p.decode(broken.get()));
+    }
+}
+
+TEST(LayerImage, ProgressIsPostedOncePerChangeAndNeverZero) {
+    auto w = jpeg_layer(25, 10, 8, 8);
+    recording_window window;
+    layer_image picture;
+    ASSERT_TRUE(picture.decode(w.get(), &window));
+    ASSERT_EQ(window.posts.size(), 83u);
+    for (int i = 0; i < 83; ++i) {
+        EXPECT_EQ(std::get<0>(window.posts[i]), 1480u);
+        EXPECT_EQ(std::get<1>(window.posts[i]), 0u);
+        EXPECT_EQ(std::get<2>(window.posts[i]), i + 1);
+    }
+}
+
+TEST(LayerImage, CannotBeWritten) {
+    test_support::temp_dir dir;
+    layer_image picture;
+    auto w = jpeg_layer(1, 1, 8, 8);
+    ASSERT_TRUE(picture.decode(w.get()));
+    platform::CMemFile out;
+    EXPECT_FALSE(picture.encode(&out));
+    EXPECT_EQ(out.GetLength(), 0u);
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length = 7;
+    EXPECT_TRUE(picture.encode(bytes, length));
+    EXPECT_EQ(length, 7u);
+    EXPECT_FALSE(bytes);
+    EXPECT_NE(dynamic_cast<layer_image*>(picture.clone().get()), nullptr);
+    // Its pixels go to a codec that can.
+    jpg_image copy;
+    copy.take_over(picture);
+    EXPECT_TRUE(copy.save(dir.file("copy.jpg")));
+}
