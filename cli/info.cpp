@@ -15,6 +15,7 @@ struct describer {
 const describer describers[] = {
     {".dbf", describe_dbf},
     {".rre", describe_rre},
+    {".shp", describe_shp},
     {".bmp", describe_image},
     {".jpg", describe_image},
     {".jpeg", describe_image},

@@ -10,7 +10,8 @@ namespace {
 const cli::command commands[] = {
     {"info", "info FILE [--json] [--frames] [--records]",
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
-     "index), .dbf (fields with names and kinds, record count; --records adds every value), "
+     "index), .shp (shape type, records, layer name, header box, bounds, parts, points), "
+     ".dbf (fields with names and kinds, record count; --records adds every value), "
      ".bmp/.jpg (size, depth, palette, dpi, image type)",
      cli::run_info},
     {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",

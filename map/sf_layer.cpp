@@ -6,6 +6,7 @@
 
 #include "georef/transform.h"
 #include "map/sf_map.h"
+#include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "vector/progress_indicator.h"
@@ -69,8 +70,9 @@ int CSFLayer::CountRecords(platform::CFile& file) {
 }
 
 void CSFLayer::StartRecords(platform::CFile& file) {
-    const std::string name = file.GetFileName();
-    m_strName = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+    // File names are UTF-8 here; the layer keeps its name in the system's 8-bit set.
+    const std::u16string name = platform::utf8_to_utf16(file.GetFileName());
+    m_strName = platform::to_system_code_page(name.size() > 4 ? name.substr(0, name.size() - 4) : std::u16string());
     m_strPath = file.GetFilePath();
     file.Seek(100, platform::CFile::begin);
 }

@@ -1,0 +1,51 @@
+#include "cli/describe.h"
+#include "map/sf_layer.h"
+#include "map/sf_map.h"
+#include "platform/code_page.h"
+#include "vector/layer_line.h"
+#include "vector/layer_point.h"
+#include "vector/layer_polygon.h"
+
+namespace cli {
+namespace {
+
+value box(const CSFRect& r) { return value::array{r.minX, r.minY, r.maxX, r.maxY}; }
+
+// Parts and points over the layer's shapes: a point is one point and no part.
+std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(CSFLayer& layer) {
+    std::uint64_t parts = 0, points = 0;
+    if (auto* polygons = dynamic_cast<CSFLayerPolygon*>(&layer)) {
+        for (const CSFPolygon& p : polygons->m_pPolygons) parts += p.m_nParts, points += p.m_nPoints;
+    } else if (auto* lines = dynamic_cast<CSFLayerLine*>(&layer)) {
+        for (const CSFLine& l : lines->m_pShapes) parts += l.m_nParts, points += l.m_nPoints;
+    } else if (auto* dots = dynamic_cast<CSFLayerPoint*>(&layer)) {
+        points = dots->m_pShapes.size();
+    }
+    return {parts, points};
+}
+
+}  // namespace
+
+value describe_shp(const std::string& path, const arguments&) {
+    CSFMap map;
+    CSFLayer* layer = nullptr;
+    switch (map.AddLayerFromFile(path, &layer)) {
+        case 0: break;
+        case 2: throw input_error("cannot open " + path);
+        case 3: throw input_error(path + " is not a shapefile (its main header is not valid)");
+        default: throw input_error("cannot read " + path);
+    }
+    const CSFMainHeader& header = layer->m_header;
+    const auto [parts, points] = count_parts_and_points(*layer);
+    return value::object{
+        {"shape_type", header.m_nShapeType},
+        {"records", layer->m_nShapes},
+        {"layer", platform::utf16_to_utf8(platform::to_utf16(layer->m_strName, platform::system_code_page()))},
+        {"header_bounds", box({header.m_dXmin, header.m_dYmin, header.m_dXmax, header.m_dYmax})},
+        {"bounds", box(layer->m_rcBounds)},
+        {"parts", parts},
+        {"points", points},
+    };
+}
+
+}  // namespace cli
