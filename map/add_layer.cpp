@@ -6,7 +6,7 @@
 #include "georef/transform.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
-#include "platform/file.h"
+#include "platform/buffered_file.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
 #include "vector/layer_line.h"
@@ -53,7 +53,7 @@ unsigned CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
 }
 
 unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
-    platform::CFile file;
+    platform::CBufferedFile file;
     if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return 2;
     CSFMainHeader header;
     if (header.Read(file) != 0) return 3;

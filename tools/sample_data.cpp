@@ -1,9 +1,12 @@
 // Writes the sample inputs of the demo.
 //   plotwright-sample rre OUT.rre   a 3 x 2 frame layer over a small area near 37.6 E 55.7 N,
 //                                   its frames JPEG pieces of one generated picture
+//   plotwright-sample shapefiles DIR   districts, river, roads and towns (with a table)
+//   plotwright-sample big-lines OUT.shp COUNT VERTICES   many random polylines
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -11,6 +14,7 @@
 #include "nimbra/layer/write_layer.h"
 #include "platform/exceptions.h"
 #include "platform/mem_file.h"
+#include "tools/sample_shapes.h"
 
 namespace {
 
@@ -104,7 +108,13 @@ int write_sample_rre(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "rre") return write_sample_rre(argv[2]);
-    std::fprintf(stderr, "usage: plotwright-sample rre OUT.rre\n");
+    const std::string what = argc > 1 ? argv[1] : "";
+    if (argc == 3 && what == "rre") return write_sample_rre(argv[2]);
+    if (argc == 3 && what == "shapefiles") return write_sample_shapefiles(argv[2]);
+    if (argc == 5 && what == "big-lines") return write_big_lines(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    std::fprintf(stderr,
+                 "usage: plotwright-sample rre OUT.rre\n"
+                 "       plotwright-sample shapefiles DIR\n"
+                 "       plotwright-sample big-lines OUT.shp COUNT VERTICES\n");
     return 1;
 }

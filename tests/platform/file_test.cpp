@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "platform/buffered_file.h"
 #include "platform/file.h"
 #include "tests/support/files.h"
 
@@ -58,4 +61,32 @@ TEST(File, OperationsOnAClosedFileThrow) {
     EXPECT_THROW(file.Read(&c, 1), CFileException);
     EXPECT_THROW(file.Write(&c, 1), CFileException);
     EXPECT_THROW(file.GetLength(), CFileException);
+}
+
+TEST(BufferedFile, ReadsTheSameBytesAsThePlainFileWhateverTheSeeks) {
+    test_support::temp_dir dir;
+    std::vector<std::uint8_t> bytes(10000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + (i >> 8));
+    test_support::write_bytes(dir.file("data.bin"), bytes);
+
+    platform::CBufferedFile file(256);
+    ASSERT_TRUE(file.Open(dir.file("data.bin"), CFile::modeRead | CFile::shareDenyNone));
+    EXPECT_EQ(file.GetFileName(), "data.bin");
+    EXPECT_EQ(file.GetLength(), 10000u);
+    std::uint32_t state = 1;
+    for (int round = 0; round < 500; ++round) {
+        state = state * 1103515245u + 12345u;
+        const std::uint64_t at = (state >> 8) % 10100;  // sometimes past the end
+        const std::size_t count = (state >> 3) % 700;   // sometimes more than the buffer
+        EXPECT_EQ(file.Seek(static_cast<std::int64_t>(at), CFile::begin), at);
+        std::vector<std::uint8_t> got(count);
+        const std::size_t n = file.Read(got.data(), count);
+        const std::size_t expected = at >= bytes.size() ? 0 : std::min<std::size_t>(count, bytes.size() - at);
+        ASSERT_EQ(n, expected) << at << " " << count;
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<long>(n), bytes.begin() + static_cast<long>(std::min<std::uint64_t>(at, bytes.size()))));
+        EXPECT_EQ(file.GetPosition(), at + n);
+    }
+    EXPECT_THROW(file.Seek(-1, CFile::begin), CFileException);
+    EXPECT_THROW(file.Write("x", 1), CFileException);
+    EXPECT_FALSE(platform::CBufferedFile().Open(dir.file("new.bin"), CFile::modeCreate | CFile::modeWrite));
 }
