@@ -27,7 +27,7 @@ bool CSFLayerIcons::LoadIcons(const std::string& folder, platform::CDC* dc) {
     const std::uint32_t before = m_nIcons;
     // Directory order differs from system to system; names sort the same everywhere, so
     // icon numbers stay the same from one run to the next.
-    for (const std::string& name : platform::list_files(folder.empty() ? "." : folder)) {
+    for (const std::string& name : platform::list_files(folder)) {
         if (platform::lower_extension(name) != ".bmp") continue;
         auto picture = std::make_unique<CPicture>(dc);
         // A file that is no 8-bit bitmap has no pixels to show; it takes no icon number, so

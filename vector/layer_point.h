@@ -47,7 +47,8 @@ public:
     // point is there.
     CSFPoint* HitPoint(platform::CPoint mouse, bool cells);
     // Shows and stores the field, and makes it the only one drawn as the points' label.
-    // False when the layer has no field of that name (compared without regard to case).
+    // The name is in the system's 8-bit character set, as the layer keeps names. False when
+    // the layer has no field of that name (compared without regard to ASCII case).
     bool SetLabelField(const std::string& name);
 
     std::vector<CSFPoint> m_pShapes;
