@@ -12,6 +12,7 @@
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
+#include "vector/table_fields.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>
     file.Close();
     layer->m_pTransform = m_pTransform.get();
 
-    const std::string table = path.substr(0, path.size() - 3) + "dbf";
+    const std::string table = TablePath(path);
     if (layer->OpenAttributes(table) != 0)
         platform::AfxMessageBox("Couldn't connect to " + table + ".", platform::MB_ICONINFORMATION);
     return 0;

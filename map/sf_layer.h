@@ -69,6 +69,10 @@ public:
     virtual void WriteLinePayload(platform::CFile& file);
     virtual int FillGrid(std::uint32_t columns, std::uint32_t rows);
 
+    // The first cell, in cell order, of the grid BuildCells made that holds the point
+    // (inside it or on its boundary within 1e-5); -1 when none does.
+    int FindCell(const CSFPt& point) const;
+
     bool IsVisible() const { return m_bVisible != 0; }
     void SetVisible(bool visible) { m_bVisible = visible ? 1 : 0; }
     bool IsFilled() const { return m_bFilled != 0; }

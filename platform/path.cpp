@@ -1,5 +1,6 @@
 #include "platform/path.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -36,6 +37,19 @@ std::string absolute_path(const std::string& path) {
     std::error_code ec;
     auto abs = std::filesystem::absolute(path, ec);
     return ec ? path : abs.lexically_normal().string();
+}
+
+std::vector<std::string> list_files(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec), end;
+    // Entries that cannot be examined are passed over, not reported.
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code type_ec;
+        if (it->is_regular_file(type_ec)) names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -11,5 +12,8 @@ std::string directory_part(const std::string& path);
 // The extension with its dot, lower-cased ASCII ("" when the name has none).
 std::string lower_extension(const std::string& path);
 std::string absolute_path(const std::string& path);
+// The names of the files (not folders) in a folder, sorted by name; none when the folder
+// cannot be read.
+std::vector<std::string> list_files(const std::string& folder);
 
 }  // namespace platform

@@ -32,6 +32,27 @@ std::unique_ptr<CProgressWindow> CUIService::CreateProgress(const std::string&) 
     return std::make_unique<silent_progress>();
 }
 
+CHintWindow::~CHintWindow() = default;
+
+namespace {
+
+class unseen_hint : public CHintWindow {
+public:
+    int DoModal() override { return m_nResult; }
+    void EndDialog(int result) override { m_nResult = result; }
+
+private:
+    int m_nResult = IDCANCEL;
+};
+
+}  // namespace
+
+std::unique_ptr<CHintWindow> CUIService::CreateHint(const hint_popup&) {
+    return std::make_unique<unseen_hint>();
+}
+
+int CUIService::ChooseIcon(const std::vector<icon_choice>&) { return -1; }
+
 int DefaultAnswer(unsigned type) {
     static const int answers[][3] = {
         {IDOK, IDOK, IDOK},              // MB_OK

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/geometry.h"
 
 namespace platform {
 
@@ -48,6 +53,33 @@ public:
     virtual void SetPos(int position) = 0;
 };
 
+class CDC;
+
+// The borderless pop-up of text lines that follows the mouse (the hover hint). It is shown
+// modally and stays until EndDialog, which a later hover tick may call while it is shown.
+struct hint_popup {
+    std::vector<std::u16string> lines;
+    CRect rect;  // screen position and size
+    // Paints the client area; the window calls it whenever it needs painting.
+    std::function<void(CDC&)> paint;
+};
+
+class CHintWindow {
+public:
+    virtual ~CHintWindow();
+    // Runs until EndDialog and answers the result given there.
+    virtual int DoModal() = 0;
+    virtual void EndDialog(int result) = 0;
+};
+
+// One icon of the icon chooser: its caption and its 5-6-5 pixels, rows from the bottom up.
+struct icon_choice {
+    std::string caption;
+    int width = 0;
+    int height = 0;
+    const std::uint16_t* pixels = nullptr;
+};
+
 // Everything the model asks of the operator goes through one process-wide service: the
 // desktop program installs its windows, the command-line front end answers on the console,
 // tests record. Further kinds of interaction join as further virtual operations.
@@ -64,6 +96,11 @@ public:
     // A progress window with the caption; the console shows none (nothing is drawn while a
     // command runs to its end anyway).
     virtual std::unique_ptr<CProgressWindow> CreateProgress(const std::string& caption);
+    // The hint pop-up; the console has none to show, so its DoModal ends at once.
+    virtual std::unique_ptr<CHintWindow> CreateHint(const hint_popup& popup);
+    // The icon chooser: the position of the chosen icon in the list, -1 when none is
+    // chosen. The console chooses none.
+    virtual int ChooseIcon(const std::vector<icon_choice>& icons);
 };
 
 // The installed service; the console one when nothing else has been installed.

@@ -1,7 +1,7 @@
 #include "vector/attr_value.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "platform/endian.h"
 
@@ -22,7 +22,9 @@ _attrValue _attrValue::FromDouble(double v) {
 _attrValue _attrValue::FromText(std::u16string_view v) {
     _attrValue a;
     a.kind = text;
-    const std::size_t n = std::min(v.size(), max_text);
+    std::size_t n = std::min(v.size(), max_text);
+    // A cut between the two halves of a surrogate pair would leave half a character.
+    if (n < v.size() && n > 0 && v[n - 1] >= 0xD800 && v[n - 1] <= 0xDBFF) --n;
     for (std::size_t i = 0; i < n; ++i) platform::endian::put_le16(a.value.data() + 2 * i, v[i]);
     return a;
 }
@@ -42,12 +44,14 @@ std::u16string _attrValue::GetText() const {
 }
 
 std::u16string _attrValue::LabelText() const {
+    // Numbers as "%d" and "%g" write them in the C locale, whatever the user's locale.
     char buffer[64];
+    std::to_chars_result written{buffer, {}};
     switch (kind) {
         case text: return GetText();
-        case integer: std::snprintf(buffer, sizeof buffer, "%d", GetInt()); break;
-        case real: std::snprintf(buffer, sizeof buffer, "%g", GetDouble()); break;
+        case integer: written = std::to_chars(buffer, buffer + sizeof buffer, GetInt()); break;
+        case real: written = std::to_chars(buffer, buffer + sizeof buffer, GetDouble(), std::chars_format::general, 6); break;
         default: return {};
     }
-    return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
+    return std::u16string(buffer, written.ptr);
 }

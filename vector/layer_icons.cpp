@@ -1,5 +1,12 @@
 #include "vector/layer_icons.h"
 
+#include "platform/endian.h"
+#include "platform/file.h"
+#include "platform/file_io.h"
+#include "platform/path.h"
+
+using namespace platform::file_io;
+
 CSFLayerIcons::CSFLayerIcons(CSFMap* map) : CSFLayer(kLayerIcons, map) {}
 
 CSFLayerIcons::~CSFLayerIcons() = default;
@@ -12,4 +19,64 @@ void CSFLayerIcons::AddIcon(std::unique_ptr<CPicture> picture) {
 
 CPicture* CSFLayerIcons::GetIcon(std::uint32_t number) const {
     return number < m_aIcons.size() ? m_aIcons[number].get() : nullptr;
+}
+
+bool CSFLayerIcons::LoadIcons(const std::string& folder, platform::CDC* dc) {
+    std::string base = folder;
+    if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
+    const std::uint32_t before = m_nIcons;
+    // Directory order differs from system to system; names sort the same everywhere, so
+    // icon numbers stay the same from one run to the next.
+    for (const std::string& name : platform::list_files(folder)) {
+        if (platform::lower_extension(name) != ".bmp") continue;
+        auto picture = std::make_unique<CPicture>(dc);
+        // A file that is no 8-bit bitmap has no pixels to show; it takes no icon number, so
+        // that a point layer's first icon is always a picture.
+        if (!picture->load(base + name)) continue;
+        AddIcon(std::move(picture));
+    }
+    return m_nIcons == before;
+}
+
+void CSFLayerIcons::WriteDocument(platform::CFile& file) {
+    write_u32(file, kLayerIcons);
+    write_u32(file, m_nIcons);
+    for (const auto& icon : m_aIcons) {
+        write_u32(file, icon->m_nNumber);
+        write_u32(file, icon->GetWidth());
+        write_u32(file, icon->GetHeight());
+    }
+    for (const auto& icon : m_aIcons) icon->write(file);
+}
+
+int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
+    std::uint32_t count = 0;
+    if (!read_u32(file, count)) return 1;
+    if (count > bytes_left(file) / 12) return 1;
+    std::vector<std::unique_ptr<CPicture>> icons;
+    std::uint64_t pixels = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t number = 0, width = 0, height = 0;
+        if (!read_u32(file, number) || !read_u32(file, width) || !read_u32(file, height)) return 1;
+        auto icon = std::make_unique<CPicture>(dc);
+        icon->m_nNumber = number;
+        icon->SetSize(width, height);
+        pixels += std::uint64_t{width} * height;
+        // The pixels of every icon follow the sizes: sizes they cannot fill are not sizes.
+        if (pixels > bytes_left(file) / 2) return 1;
+        icons.push_back(std::move(icon));
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(2 * pixels));
+    if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+    m_pPixels.resize(static_cast<std::size_t>(pixels));
+    for (std::size_t i = 0; i < m_pPixels.size(); ++i) m_pPixels[i] = platform::endian::get_le16(&bytes[2 * i]);
+
+    m_aIcons = std::move(icons);
+    m_nIcons = count;
+    std::uint16_t* slice = m_pPixels.data();
+    for (auto& icon : m_aIcons) {
+        icon->set_pixels(slice);
+        slice += std::size_t{icon->GetWidth()} * icon->GetHeight();
+    }
+    return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "map/sf_layer.h"
@@ -13,12 +14,21 @@ public:
     explicit CSFLayerIcons(CSFMap* map = nullptr);
     ~CSFLayerIcons() override;
 
+    // Every 8-bit bitmap (*.bmp) of the folder, in the order of their names, made on the
+    // device context. True when no icon was found.
+    bool LoadIcons(const std::string& folder, platform::CDC* dc);
     // The picture's number becomes the current count; then it is appended.
     void AddIcon(std::unique_ptr<CPicture> picture);
     // The picture of that number, or none when the number is not below the count.
     CPicture* GetIcon(std::uint32_t number) const;
 
+    // The icon record of the map document, tag included.
+    void WriteDocument(platform::CFile& file) override;
+    // The icon record after its tag; 0, or 1 when the document ends or cannot hold it.
+    int ReadIcons(platform::CFile& file, platform::CDC* dc);
+
     std::vector<std::unique_ptr<CPicture>> m_aIcons;
+    // The pixels of the icons read from a map document; the pictures borrow their slices.
     std::vector<std::uint16_t> m_pPixels;
     std::uint32_t m_nIcons = 0;
 };

@@ -1,7 +1,23 @@
 #include "vector/layer_point.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "map/sf_map.h"
 #include "platform/device_context.h"
+#include "platform/file.h"
+#include "platform/file_io.h"
+#include "platform/ui_service.h"
+#include "vector/ktf_source.h"
+
+using namespace platform::file_io;
+
+namespace {
+
+// A point record in the map document: record number and two doubles.
+constexpr std::uint64_t point_record_size = 20;
+
+}  // namespace
 
 CSFLayerPoint::CSFLayerPoint(CSFMap* map) : CSFLayer(kLayerPoint, map) {}
 
@@ -34,4 +50,79 @@ void CSFLayerPoint::Draw(platform::CDC* dc, bool by_cells) {
     }
     dc->SelectObject(old_brush);
     dc->SelectObject(old_pen);
+}
+
+int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
+    if (AllocateGrid(columns, rows) != 0) return 1;
+    for (const CSFPoint& point : m_pShapes) {
+        const int cell = FindCell(point.m_pt);
+        if (cell < 0) {
+            char text[96];
+            std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
+                          static_cast<int>(m_nIndex));
+            platform::AfxMessageBox(text);
+            return 1;
+        }
+        auto copy = std::make_unique<CSFPoint>();
+        copy->m_pt = point.m_pt;
+        copy->m_aAttributes = point.m_aAttributes;
+        m_pCells[static_cast<std::size_t>(cell)].AddShape(std::move(copy));
+    }
+    m_nGridShapes = m_nShapes;
+    return 0;
+}
+
+void CSFLayerPoint::WriteDocument(platform::CFile& file) {
+    WriteBaseFields(file);
+    write_i32(file, m_nIcon);
+    for (const CSFFragment& cell : m_pCells) cell.Write(file);
+    WriteAttributes(file);
+}
+
+int CSFLayerPoint::ReadDocument(platform::CFile& file) {
+    if (ReadBaseFields(file) != 0) return 1;
+    if (!read_i32(file, m_nIcon)) return 1;
+    for (CSFFragment& cell : m_pCells) {
+        if (!cell.Read(file)) return 1;
+        if (cell.m_nShapeCount > bytes_left(file) / point_record_size) return 1;
+        const std::uint32_t count = cell.m_nShapeCount;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            auto point = std::make_unique<CSFPoint>();
+            if (point->Read(file) != 0) return 1;
+            cell.AddShape(std::move(point));
+        }
+    }
+    return ReadAttributes(file) == 0 ? 0 : 1;
+}
+
+void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {
+    m_pShapes.clear();
+    m_strName = kKTFLayerName;
+    const int count = std::max(0, layer.GetObjectCount());
+    m_nShapes = static_cast<std::uint32_t>(count);
+    m_pShapes.resize(m_nShapes);
+    CSFRect bounds;
+    bool empty = true;
+    for (int i = 0; i < count; ++i) {
+        const point_source& object = layer.GetObject(i);
+        m_pShapes[static_cast<std::size_t>(i)].SetFromObject(object);
+        const int points = object.GetPointCount();
+        for (int k = 0; k < points; ++k) {
+            double x = 0, y = 0;
+            if (object.GetPoint(k, x, y) != 0) continue;
+            // The first point starts the box even when the box so far happens to sum to zero.
+            if (empty) {
+                bounds = {x, y, x, y};
+                empty = false;
+            } else {
+                bounds.Union({x, y, x, y});
+            }
+        }
+    }
+    m_rcBounds = bounds;
+    m_header.m_dXmin = bounds.minX;
+    m_header.m_dYmin = bounds.minY;
+    m_header.m_dXmax = bounds.maxX;
+    m_header.m_dYmax = bounds.maxY;
+    m_header.m_nShapeType = kLayerPoint;
 }

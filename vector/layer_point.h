@@ -1,25 +1,62 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "map/sf_layer.h"
 #include "vector/sf_point.h"
 
-// The records of a Point shapefile, drawn as small circles or as an icon, with labels.
+class ktf_layer_source;
+
+// The records of a Point shapefile, or the objects of a text export layer, drawn as small
+// circles or as an icon, with labels and hover hints from the layer's attribute table.
 class CSFLayerPoint : public CSFLayer {
 public:
+    // The name a layer taken over from a text export gets.
+    static constexpr const char* kKTFLayerName = "KTF layer";
+    // Bytes of one stored attribute name in the map document.
+    static constexpr std::size_t kFieldNameSize = 20;
+
     explicit CSFLayerPoint(CSFMap* map = nullptr);
 
+    // 0 when the table was read, 1 when it cannot be opened or has no fields.
+    int OpenAttributes(const std::string& path) override;
+    // The attribute block of the map document; 0, or 1 when it cannot be read.
+    int ReadAttributes(platform::CFile& file) override;
+    void WriteAttributes(platform::CFile& file) override;
+    int ShowHint(platform::CPoint unused, platform::CPoint mouse, int cells) override;
+    int ReadDocument(platform::CFile& file) override;
+    void WriteDocument(platform::CFile& file) override;
     void DrawShapes(platform::CDC* dc) override;
     void DrawCells(platform::CDC* dc) override;
     // No bound check: callers stay below the shape count.
     CSFShape* GetShape(std::uint32_t index) override;
     int CountRecords(platform::CFile& file) override;
+    // 0, or 1 when a point lies in no cell (after a message naming the layer).
+    int Regrid(std::uint32_t columns, std::uint32_t rows) override;
+
+    // Takes over the objects of a text export layer, one point each (its first).
+    void SetFromKTFLayer(const ktf_layer_source& layer);
+
+    // The attribute kind a field of the table's kind is kept as.
+    static std::uint32_t AttributeKind(std::uint32_t table_kind);
+    // The hint of one point: a line per shown field.
+    std::vector<std::u16string> HintLines(const CSFShape& shape) const;
+    // The first point under the mouse, walking the points or the cells; none when no
+    // point is there.
+    CSFPoint* HitPoint(platform::CPoint mouse, bool cells);
+    // Shows and stores the field, and makes it the only one drawn as the points' label.
+    // The name is in the system's 8-bit character set, as the layer keeps names. False when
+    // the layer has no field of that name (compared without regard to ASCII case).
+    bool SetLabelField(const std::string& name);
 
     std::vector<CSFPoint> m_pShapes;
     std::int32_t m_nIcon = 0;
 
 private:
     void Draw(platform::CDC* dc, bool by_cells);
+    void ClearFields();
+    // The position among the stored fields of the first labelled one that is stored; -1.
+    std::int32_t StoredLabelPosition() const;
 };

@@ -46,3 +46,14 @@ TEST(UIService, DefaultAnswers) {
     EXPECT_EQ(DefaultAnswer(MB_YESNO | MB_DEFBUTTON3), IDNO);
     EXPECT_EQ(DefaultAnswer(0xF), IDOK);
 }
+
+TEST(UIService, TheConsoleShowsNoHintAndChoosesNoIcon) {
+    // A console cannot hold a pop-up open: its hint ends at once, answering what EndDialog
+    // said, if anything did.
+    auto hint = ui().CreateHint({{u"line"}, {0, 0, 10, 10}, nullptr});
+    EXPECT_EQ(hint->DoModal(), IDCANCEL);
+    hint->EndDialog(IDOK);
+    EXPECT_EQ(hint->DoModal(), IDOK);
+    icon_choice icon{"icons 0", 1, 1, nullptr};
+    EXPECT_EQ(ui().ChooseIcon({icon}), -1);
+}

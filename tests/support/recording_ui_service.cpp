@@ -44,3 +44,42 @@ std::unique_ptr<platform::CProgressWindow> recording_ui::CreateProgress(const st
 }
 
 }  // namespace test_support
+
+namespace test_support {
+namespace {
+
+class recorded_hint : public platform::CHintWindow {
+public:
+    recorded_hint(std::vector<recording_ui::hint>& log, std::size_t at, const std::function<void(std::size_t)>& tick)
+        : log_(log), at_(at), tick_(tick) {}
+    int DoModal() override {
+        if (tick_ && !log_[at_].ended) tick_(at_);
+        return log_[at_].ended ? log_[at_].result : platform::IDCANCEL;
+    }
+    void EndDialog(int result) override {
+        log_[at_].ended = true;
+        log_[at_].result = result;
+    }
+
+private:
+    std::vector<recording_ui::hint>& log_;
+    std::size_t at_;
+    std::function<void(std::size_t)> tick_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::CHintWindow> recording_ui::CreateHint(const platform::hint_popup& popup) {
+    hints_.push_back({popup.lines, popup.rect, false, 0});
+    return std::make_unique<recorded_hint>(hints_, hints_.size() - 1, hint_tick_);
+}
+
+int recording_ui::ChooseIcon(const std::vector<platform::icon_choice>& icons) {
+    choosers_.push_back(icons);
+    if (icon_answers_.empty()) return -1;
+    const int answer = icon_answers_.front();
+    icon_answers_.pop_front();
+    return answer;
+}
+
+}  // namespace test_support

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,24 @@ public:
     };
     const std::vector<progress>& progress_windows() const { return progress_; }
 
+    // Hint pop-ups: their lines and place, and whether EndDialog closed them. While one is
+    // shown, the function given to while_hint_shown runs (the hover timer ticking on), with
+    // the position of that hint in hints(); then DoModal returns.
+    struct hint {
+        std::vector<std::u16string> lines;
+        platform::CRect rect;
+        bool ended = false;
+        int result = 0;
+    };
+    std::unique_ptr<platform::CHintWindow> CreateHint(const platform::hint_popup& popup) override;
+    const std::vector<hint>& hints() const { return hints_; }
+    void while_hint_shown(std::function<void(std::size_t)> tick) { hint_tick_ = std::move(tick); }
+
+    // Icon choosers: the captions each one listed; answered from answer_icon, else -1.
+    int ChooseIcon(const std::vector<platform::icon_choice>& icons) override;
+    const std::vector<std::vector<platform::icon_choice>>& icon_choosers() const { return choosers_; }
+    void answer_icon(int position) { icon_answers_.push_back(position); }
+
     void answer_next(int answer) { answers_.push_back(answer); }
     const std::vector<message>& messages() const { return messages_; }
     void clear() { messages_.clear(); }
@@ -43,6 +62,10 @@ private:
     std::deque<int> answers_;
     std::vector<message> messages_;
     std::vector<progress> progress_;
+    std::vector<hint> hints_;
+    std::function<void(std::size_t)> hint_tick_;
+    std::vector<std::vector<platform::icon_choice>> choosers_;
+    std::deque<int> icon_answers_;
 };
 
 }  // namespace test_support
