@@ -5,6 +5,7 @@
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
+#include "vector/table_fields.h"
 
 namespace cli {
 namespace {
@@ -37,6 +38,19 @@ value describe_shp(const std::string& path, const arguments&) {
     }
     const CSFMainHeader& header = layer->m_header;
     const auto [parts, points] = count_parts_and_points(*layer);
+    value table;  // null when the shapefile has no readable table
+    if (const auto description = DescribeTable(path)) {
+        value::array fields;
+        for (const table_field& f : description->fields)
+            fields.emplace_back(value::object{{"name", f.name},
+                                              {"type", std::string(1, f.type)},
+                                              {"kind", f.table_kind},
+                                              {"attribute_kind", f.attribute_kind}});
+        table = value::object{{"path", description->path},
+                              {"code_page", description->code_page},
+                              {"record_count", description->record_count},
+                              {"fields", std::move(fields)}};
+    }
     return value::object{
         {"shape_type", header.m_nShapeType},
         {"records", layer->m_nShapes},
@@ -45,6 +59,7 @@ value describe_shp(const std::string& path, const arguments&) {
         {"bounds", box(layer->m_rcBounds)},
         {"parts", parts},
         {"points", points},
+        {"table", std::move(table)},
     };
 }
 

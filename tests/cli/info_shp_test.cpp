@@ -65,6 +65,33 @@ TEST(CliInfoShp, AgreesWithOgrinfoOnCountsAndExtent) {
     EXPECT_EQ(lakes["header_bounds"].toArray()[2].toDouble(), 20.0);
 }
 
+TEST(CliInfoShp, ListsTheFieldsOfTheTableBesideIt) {
+    test_support::temp_dir dir;
+    test_support::write_shapefile(dir.file("towns.shp"), SHPT_POINT, {{{{1, 2}}}});
+    DBFHandle dbf = DBFCreate(dir.file("towns.dbf").c_str());
+    DBFAddField(dbf, "NAME", FTString, 20, 0);
+    DBFAddField(dbf, "POP", FTDouble, 12, 2);
+    DBFAddNativeFieldType(dbf, "FOUNDED", 'D', 8, 0);
+    DBFWriteStringAttribute(dbf, 0, 0, "Riverside");
+    DBFClose(dbf);
+    const QJsonObject o = run_json({"info", dir.file("towns.shp"), "--json"});
+    const QJsonObject table = o["table"].toObject();
+    EXPECT_EQ(table["record_count"].toInt(), 1);
+    const QJsonArray fields = table["fields"].toArray();
+    ASSERT_EQ(fields.size(), 3);
+    EXPECT_EQ(fields[0].toObject()["name"].toString(), "NAME");
+    EXPECT_EQ(fields[0].toObject()["attribute_kind"].toInt(), 3);
+    EXPECT_EQ(fields[1].toObject()["attribute_kind"].toInt(), 2);
+    EXPECT_EQ(fields[2].toObject()["type"].toString(), "D");
+    EXPECT_EQ(fields[2].toObject()["attribute_kind"].toInt(), 0);  // dates are not kept
+
+    test_support::write_shapefile(dir.file("bare.shp"), SHPT_POINT, {{{{1, 2}}}});
+    const auto bare = run_cli({"info", dir.file("bare.shp"), "--json"});
+    EXPECT_EQ(bare.exit_code, 0);
+    EXPECT_NE(bare.out.find("\"table\": null"), std::string::npos) << bare.out;
+    EXPECT_NE(bare.err.find("Couldn't connect to"), std::string::npos) << bare.err;
+}
+
 TEST(CliInfoShp, UnreadableShapefilesExitWith2) {
     test_support::temp_dir dir;
     EXPECT_EQ(run_cli({"info", dir.file("missing.shp")}).exit_code, 2);
