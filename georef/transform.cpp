@@ -101,6 +101,19 @@ void CTransform::FitBounds(double minLon, double minLat, double maxLon, double m
     const double dLon = std::fabs(corner.x - minLon), dLat = std::fabs(corner.y - maxLat);
     SetCentre(minLon + dLon, maxLat - dLat, 0.0);
     Update();
+    // Moving the centre south changes the length of a degree of longitude on the screen, so
+    // the corner measured at the first centre drifts off the top-left (far enough at high
+    // latitudes to push the west of the map off the screen). A few more moves of the centre
+    // put the corner where it belongs.
+    for (int step = 0; step < 8; ++step) {
+        const CPt2 at = ScreenToGeo({0, 0});
+        const double errLon = minLon - at.x, errLat = maxLat - at.y;
+        if (!std::isfinite(errLon) || !std::isfinite(errLat)) break;
+        const CPt2 centre = GetCentre();
+        SetCentre(centre.x + errLon, centre.y + errLat, 0.0);
+        Update();
+        if (std::fabs(errLon) + std::fabs(errLat) < 1e-12) break;
+    }
 }
 
 }  // namespace georef

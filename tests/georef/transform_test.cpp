@@ -97,10 +97,9 @@ TEST(Transform, FitBoundsPutsTheBoxOnTheScreen) {
     t.SetScreen(1024, 768, 0.0003);
     t.FitBounds(36.5, 55.2, 38.3, 56.1);
     EXPECT_EQ(t.GetRotation(), 0.0);
-    // The north-west corner lands near the top-left corner: it is measured at the corner's
-    // latitude and kept at the centre's, where a degree of longitude is a little longer.
+    // The north-west corner lands on the top-left corner.
     const CPoint nw = t.GeoToScreen(36.5, 56.1);
-    EXPECT_LE(std::abs(nw.x), 1024 / 50);
+    EXPECT_LE(std::abs(nw.x), 1);
     EXPECT_LE(std::abs(nw.y), 1);
     const CPoint se = t.GeoToScreen(38.3, 55.2);
     EXPECT_GT(se.x, 1024 / 4);
@@ -115,6 +114,19 @@ TEST(Transform, FitBoundsPutsTheBoxOnTheScreen) {
     EXPECT_NEAR(b.x - a.x, 1024 / std::sqrt(2.0), 1024 * 0.01);
     EXPECT_LT(b.y - a.y, 768 / std::sqrt(2.0));
     EXPECT_LE(std::abs(a.x) + std::abs(a.y), 2);
+}
+
+TEST(Transform, FitBoundsKeepsTheWestOnTheScreenFarNorth) {
+    CTransform t;
+    t.SetScreen(1024, 768, 0.0003);
+    t.FitBounds(20.0, 55.0, 40.0, 70.0);
+    const CPoint nw = t.GeoToScreen(20.0, 70.0), sw = t.GeoToScreen(20.0, 55.0);
+    const CPoint se = t.GeoToScreen(40.0, 55.0);
+    EXPECT_LE(std::abs(nw.x), 1);
+    EXPECT_LE(std::abs(nw.y), 1);
+    EXPECT_GE(sw.x, -1);  // the meridians stay parallel: the south-west is on screen too
+    EXPECT_LT(se.x, 1024);
+    EXPECT_LT(se.y, 768);
 }
 
 TEST(Transform, FitBoundsOnASinglePointWidensIt) {
