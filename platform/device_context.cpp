@@ -79,9 +79,13 @@ void CDC::impl::use_brush() {
         painter->setBrush(to_qcolor(brush->GetColor()));
 }
 
-QImage CDC::impl::read_device(const QRect& rect) const {
-    if (image.isNull()) return {};
-    return image.copy(rect).convertToFormat(QImage::Format_RGB32);
+const QBrush& CDC::impl::solid(COLORREF color) {
+    if (!solid_set || solid_color != color) {
+        solid_brush = QBrush(to_qcolor(color));
+        solid_color = color;
+        solid_set = true;
+    }
+    return solid_brush;
 }
 
 CDC::CDC() : m_pOwn(std::make_unique<impl>()), m_pImpl(m_pOwn.get()) {}
@@ -173,7 +177,7 @@ bool CDC::Polygon(const CPoint* points, int count) {
 }
 
 bool CDC::BeginPath() {
-    m_pImpl->path = QPainterPath();
+    m_pImpl->path.clear();
     m_pImpl->in_path = true;
     m_pImpl->path_ready = false;
     return true;
@@ -190,12 +194,13 @@ bool CDC::FillPath() {
     impl& s = *m_pImpl;
     if (!s.path_ready) return false;
     s.path_ready = false;
-    QPainterPath path = std::move(s.path);
-    s.path = QPainterPath();
-    if (!s.painter) return false;
-    path.setFillRule(s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    if (!s.brush->IsHollow()) s.painter->fillPath(path, to_qcolor(s.brush->GetColor()));
-    return true;
+    if (s.painter && !s.brush->IsHollow()) {
+        s.path.setFillRule(s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+        s.painter->fillPath(s.path, s.solid(s.brush->GetColor()));
+    }
+    // Emptied rather than replaced, so that the next path reuses its memory.
+    s.path.clear();
+    return s.painter != nullptr;
 }
 
 int CDC::SetPolyFillMode(int mode) {
@@ -330,12 +335,17 @@ bool CDC::StretchDIBits(const CRect& destination, const CRect& source, dib_heade
 bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sx, int sy) {
     impl& s = *m_pImpl;
     if (!s.painter || !source || width <= 0 || height <= 0) return false;
-    const CPoint from = source->LPtoDP(CPoint{sx, sy});
-    QImage block = source->m_pImpl->read_device(QRect(from.x, from.y, width, height));
-    if (block.isNull()) return false;
+    const impl& from = *source->m_pImpl;
+    if (from.image.isNull()) return false;
+    const CPoint corner = source->LPtoDP(CPoint{sx, sy});
+    const QRect block(corner.x, corner.y, width, height);
     s.painter->save();
     s.painter->setCompositionMode(QPainter::CompositionMode_Source);
-    s.painter->drawImage(QPoint(x, y), block);
+    // Within one picture the block is copied out first; between two it goes straight across.
+    if (&from == &s)
+        s.painter->drawImage(QPoint(x, y), from.image.copy(block));
+    else
+        s.painter->drawImage(QPoint(x, y), from.image, block);
     s.painter->restore();
     return true;
 }

@@ -3,6 +3,7 @@
 // Inside of the device contexts; included only by platform's own .cpp files (and the
 // Qt-facing painter context), never by the model.
 
+#include <QBrush>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -55,8 +56,11 @@ struct CDC::impl {
     std::optional<CFont> font_key;
     QFont qfont;
     std::optional<QFontMetrics> metrics;
-    // Reused for every polygon, so that drawing one allocates nothing.
+    // Reused for every polygon and fill, so that drawing one allocates nothing.
     std::vector<QPoint> points;
+    bool solid_set = false;
+    COLORREF solid_color = 0;
+    QBrush solid_brush;
 
     // Starts painting on image; device bounds become the image's.
     void attach_image();
@@ -66,10 +70,10 @@ struct CDC::impl {
     void use_pen();
     void use_brush();
     void forget_pen_and_brush() { pen_applied = brush_applied = false; }
+    // A solid brush of the colour for filling paths.
+    const QBrush& solid(COLORREF color);
     // The selected font in Qt's terms, with its metrics.
     const QFont& use_font();
-    // Reads a device rectangle of the image as a 32-bit picture.
-    QImage read_device(const QRect& rect) const;
 };
 
 QColor to_qcolor(COLORREF color);

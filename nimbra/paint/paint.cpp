@@ -1,7 +1,5 @@
 #include "nimbra/paint/paint.h"
 
-#include <cstring>
-
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/paint/paint_object.h"
 #include "platform/image_dc.h"
@@ -32,10 +30,10 @@ bool paint::make_surface(int fill_type, bool at_target_place) {
 
     auto bitmap = std::make_unique<bmp_image>();
     if (!bitmap->create(width, height, 24, bmp_image::bmp_type)) return false;
-    const std::size_t stride = bitmap->get_exinfo().line_bytes;
-    // A new surface is black, as fresh memory of a picture is.
-    std::memset(bitmap->begin(), 0, stride * static_cast<std::size_t>(height));
-    auto surface_dc = std::make_unique<platform::CBitsDC>(bitmap->begin(), width, height, stride);
+    // A new surface is black, as fresh memory of a picture is; its rows are written when
+    // someone asks for them.
+    auto surface_dc = std::make_unique<platform::CBitsDC>(bitmap->begin(), width, height,
+                                                          bitmap->get_exinfo().line_bytes, true);
     if (!surface_dc->HasDevice()) return false;
 
     bitmap_ = std::move(bitmap);

@@ -215,6 +215,7 @@ TEST(DeviceContext, SixteenBitPicturesAndCopiesBetweenContexts) {
         ASSERT_TRUE(target.BitBlt(2, 2, width, height, &bits, 0, 0));
         EXPECT_EQ(target.GetPixel(2, 2), red);
         EXPECT_EQ(target.GetPixel(2, 3), RGB(0, 0, 0));
+        bits.Flush();
     }
     const std::uint8_t* top_row = &surface[stride * (height - 1)];
     EXPECT_EQ(top_row[0], 0);    // blue
@@ -265,6 +266,7 @@ TEST(DeviceContext, PackedRowsTakeExactlyThePixelsOfAnUprightPicture) {
     {
         CBitsDC bits(rows.data(), width, height, stride);
         draw_sample(bits);
+        bits.Flush();
     }
     int differing = 0;
     for (int y = 0; y < height; ++y)
@@ -290,6 +292,17 @@ TEST(DeviceContext, PackedRowsKeepWhatIsNotDrawnAndShowDrawingOnFlush) {
     EXPECT_EQ(rows[stride + 3], 7);  // untouched pixels keep their bytes
     EXPECT_EQ(rows[0], 7);
     EXPECT_EQ(rows[9], 7);           // and so does the padding
+
+    // A context that starts black, whatever the rows hold.
+    CBitsDC fresh(rows.data(), width, height, stride, true);
+    fresh.FillSolidRect(CRect{2, 1, 3, 2}, blue);  // bottom-right
+    CImageDC copy(3, 2);
+    ASSERT_TRUE(copy.BitBlt(0, 0, 3, 2, &fresh, 0, 0));
+    EXPECT_EQ(copy.GetPixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(copy.GetPixel(2, 1), blue);
+    fresh.Flush();
+    EXPECT_EQ(rows[stride + 2], 0);
+    EXPECT_EQ(rows[6], 255);
 }
 
 TEST(DeviceContext, TextBetweenLinesDoesNotChangeThePenOfTheLines) {
