@@ -47,6 +47,7 @@ TEST(PaintObjectList, DrawAnswersFalseWhenOneFailsButDrawsTheOthers) {
         EXPECT_EQ(destroyed, 0);
         delete failing;  // taken out, it is its holder's again
         EXPECT_TRUE(p.draw(&list));
+        EXPECT_FALSE(p.draw(nullptr));
     }
     for (int x : {0, 2, 4}) EXPECT_EQ(target.GetPixel(x, 1), RGB(255, 0, 0)) << x;
     EXPECT_EQ(target.GetPixel(1, 1), RGB(255, 255, 255));

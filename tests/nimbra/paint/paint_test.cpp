@@ -7,7 +7,6 @@
 
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/paint/ce_paint.h"
-#include "nimbra/paint/paint_object.h"
 #include "nimbra/paint/w32_paint.h"
 #include "platform/endian.h"
 #include "platform/image_dc.h"
@@ -341,22 +340,4 @@ TEST(CePaint, DrawsFromItsCornerAndShowsAtItsRectangle) {
         EXPECT_FALSE(p.HasDevice());
     }
     EXPECT_TRUE(recorder.calls().empty());
-}
-
-TEST(Paint, DrawsAnObjectThroughItself) {
-    struct box : paint::paint_object {
-        bool draw(paint* target) const override {
-            target->FillSolidRect(CRect{1, 1, 3, 3}, blue);
-            return true;
-        }
-    };
-    CImageDC target(4, 4);
-    box b;
-    {
-        w32_paint p(&target, nullptr, paint::fill_background);
-        EXPECT_TRUE(p.draw(&b));
-        EXPECT_FALSE(p.draw(nullptr));
-    }
-    EXPECT_EQ(target.GetPixel(2, 2), blue);
-    EXPECT_EQ(target.GetPixel(3, 3), white);
 }
