@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QFontMetrics>
-#include <QPolygon>
 #include <QString>
 #include <algorithm>
 
@@ -35,16 +34,27 @@ void CDC::impl::attach_painter(QPainter* external, const QRect& bounds) {
 
 void CDC::impl::apply_transform() {
     if (!painter) return;
-    QTransform t;
-    // Packed bitmaps keep their bottom row first: draw upside down into the memory so the
-    // picture stands upright when read the packed way.
-    if (bottom_up) t = QTransform(1, 0, 0, -1, 0, image.height());
-    t.translate(viewport_org.x - window_org.x, viewport_org.y - window_org.y);
-    painter->setTransform(t);
+    painter->setTransform(QTransform::fromTranslate(viewport_org.x - window_org.x, viewport_org.y - window_org.y));
 }
+
+namespace {
+
+bool same_pen(const CPen& a, const CPen& b) {
+    return a.GetStyle() == b.GetStyle() && a.GetWidth() == b.GetWidth() && a.GetColor() == b.GetColor();
+}
+
+bool same_font(const CFont& a, const CFont& b) {
+    return a.GetHeight() == b.GetHeight() && a.GetWeight() == b.GetWeight() && a.IsItalic() == b.IsItalic() &&
+           a.GetFace() == b.GetFace();
+}
+
+}  // namespace
 
 void CDC::impl::use_pen() {
     if (!painter) return;
+    if (pen_applied && same_pen(*pen, applied_pen)) return;
+    applied_pen = *pen;
+    pen_applied = true;
     if (pen->GetStyle() == PS_NULL) {
         painter->setPen(Qt::NoPen);
         return;
@@ -58,24 +68,35 @@ void CDC::impl::use_pen() {
 
 void CDC::impl::use_brush() {
     if (!painter) return;
+    if (brush_applied && brush->IsHollow() == applied_brush.IsHollow() &&
+        (brush->IsHollow() || brush->GetColor() == applied_brush.GetColor()))
+        return;
+    applied_brush = *brush;
+    brush_applied = true;
     if (brush->IsHollow())
         painter->setBrush(Qt::NoBrush);
     else
         painter->setBrush(to_qcolor(brush->GetColor()));
 }
 
-QImage CDC::impl::read_device(const QRect& rect) const {
-    if (image.isNull()) return {};
-    if (!bottom_up) return image.copy(rect).convertToFormat(QImage::Format_RGB32);
-    QRect flipped(rect.x(), image.height() - rect.y() - rect.height(), rect.width(), rect.height());
-    return image.copy(flipped).mirrored(false, true).convertToFormat(QImage::Format_RGB32);
+const QBrush& CDC::impl::solid(COLORREF color) {
+    if (!solid_set || solid_color != color) {
+        solid_brush = QBrush(to_qcolor(color));
+        solid_color = color;
+        solid_set = true;
+    }
+    return solid_brush;
 }
 
-CDC::CDC() : m_pImpl(std::make_unique<impl>()) {}
+CDC::CDC() : m_pOwn(std::make_unique<impl>()), m_pImpl(m_pOwn.get()) {}
 
 CDC::~CDC() {
-    if (m_pImpl->own_painter) m_pImpl->own_painter->end();
+    if (m_pOwn->own_painter) m_pOwn->own_painter->end();
 }
+
+void CDC::ShareDevice(CDC* other) { m_pImpl = other ? other->m_pImpl : m_pOwn.get(); }
+
+bool CDC::HasDevice() const { return m_pImpl->painter != nullptr; }
 
 CPen* CDC::SelectObject(CPen* pen) {
     CPen* old = m_pImpl->pen;
@@ -140,23 +161,23 @@ bool CDC::Ellipse(int left, int top, int right, int bottom) {
 bool CDC::Polygon(const CPoint* points, int count) {
     impl& s = *m_pImpl;
     if (!points || count < 2) return false;
-    QPolygon polygon;
-    polygon.reserve(count);
-    for (int i = 0; i < count; ++i) polygon << QPoint(points[i].x, points[i].y);
     if (s.in_path) {
-        s.path.addPolygon(polygon);
+        s.path.moveTo(points[0].x, points[0].y);
+        for (int i = 1; i < count; ++i) s.path.lineTo(points[i].x, points[i].y);
         s.path.closeSubpath();
         return true;
     }
     if (!s.painter) return false;
+    s.points.clear();
+    for (int i = 0; i < count; ++i) s.points.emplace_back(points[i].x, points[i].y);
     s.use_pen();
     s.use_brush();
-    s.painter->drawPolygon(polygon, s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    s.painter->drawPolygon(s.points.data(), count, s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     return true;
 }
 
 bool CDC::BeginPath() {
-    m_pImpl->path = QPainterPath();
+    m_pImpl->path.clear();
     m_pImpl->in_path = true;
     m_pImpl->path_ready = false;
     return true;
@@ -173,12 +194,13 @@ bool CDC::FillPath() {
     impl& s = *m_pImpl;
     if (!s.path_ready) return false;
     s.path_ready = false;
-    QPainterPath path = std::move(s.path);
-    s.path = QPainterPath();
-    if (!s.painter) return false;
-    path.setFillRule(s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    if (!s.brush->IsHollow()) s.painter->fillPath(path, to_qcolor(s.brush->GetColor()));
-    return true;
+    if (s.painter && !s.brush->IsHollow()) {
+        s.path.setFillRule(s.fill_mode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+        s.painter->fillPath(s.path, s.solid(s.brush->GetColor()));
+    }
+    // Emptied rather than replaced, so that the next path reuses its memory.
+    s.path.clear();
+    return s.painter != nullptr;
 }
 
 int CDC::SetPolyFillMode(int mode) {
@@ -218,11 +240,20 @@ QString to_qstring(std::u16string_view text) {
 
 }  // namespace
 
+const QFont& CDC::impl::use_font() {
+    if (!font_key || !same_font(*font_key, *font)) {
+        font_key = *font;
+        qfont = to_qfont(*font);
+        metrics.emplace(qfont);
+    }
+    return qfont;
+}
+
 bool CDC::TextOut(int x, int y, std::u16string_view text) {
     impl& s = *m_pImpl;
     if (!s.painter) return false;
-    const QFont font = to_qfont(*s.font);
-    const QFontMetrics metrics(font);
+    const QFont& font = s.use_font();
+    const QFontMetrics& metrics = *s.metrics;
     const QString string = to_qstring(text);
     const int width = metrics.horizontalAdvance(string);
     int left = x;
@@ -238,13 +269,15 @@ bool CDC::TextOut(int x, int y, std::u16string_view text) {
     if (s.bk_mode == OPAQUE) s.painter->fillRect(QRect(left, top, width, metrics.height()), to_qcolor(s.bk_color));
     s.painter->setFont(font);
     s.painter->setPen(to_qcolor(s.text_color));
+    s.forget_pen_and_brush();
     s.painter->drawText(QPoint(left, top + metrics.ascent()), string);
     return true;
 }
 
 CSize CDC::GetTextExtent(std::u16string_view text) {
-    const QFontMetrics metrics(to_qfont(*m_pImpl->font));
-    return {metrics.horizontalAdvance(to_qstring(text)), metrics.height()};
+    impl& s = *m_pImpl;
+    s.use_font();
+    return {s.metrics->horizontalAdvance(to_qstring(text)), s.metrics->height()};
 }
 
 COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_pImpl->text_color, color); }
@@ -302,12 +335,17 @@ bool CDC::StretchDIBits(const CRect& destination, const CRect& source, dib_heade
 bool CDC::BitBlt(int x, int y, int width, int height, CDC* source, int sx, int sy) {
     impl& s = *m_pImpl;
     if (!s.painter || !source || width <= 0 || height <= 0) return false;
-    const CPoint from = source->LPtoDP(CPoint{sx, sy});
-    QImage block = source->m_pImpl->read_device(QRect(from.x, from.y, width, height));
-    if (block.isNull()) return false;
+    const impl& from = *source->m_pImpl;
+    if (from.image.isNull()) return false;
+    const CPoint corner = source->LPtoDP(CPoint{sx, sy});
+    const QRect block(corner.x, corner.y, width, height);
     s.painter->save();
     s.painter->setCompositionMode(QPainter::CompositionMode_Source);
-    s.painter->drawImage(QPoint(x, y), block);
+    // Within one picture the block is copied out first; between two it goes straight across.
+    if (&from == &s)
+        s.painter->drawImage(QPoint(x, y), from.image.copy(block));
+    else
+        s.painter->drawImage(QPoint(x, y), from.image, block);
     s.painter->restore();
     return true;
 }

@@ -156,13 +156,21 @@ public:
     virtual bool IsPrinting() const;
     // Whether this context can be read back by BitBlt.
     virtual bool HasPixels() const;
+    // Whether drawing reaches a device at all.
+    bool HasDevice() const;
 
 protected:
     struct impl;
     impl& state() const { return *m_pImpl; }
+    // From now on this context draws on the other's device with the other's state (pens,
+    // colours, origins, current position): two handles on one device, as an off-screen
+    // painter needs for its surface. The other must outlive the sharing; none: back to this
+    // context's own device and state.
+    void ShareDevice(CDC* other);
 
 private:
-    std::unique_ptr<impl> m_pImpl;
+    std::unique_ptr<impl> m_pOwn;
+    impl* m_pImpl;  // m_pOwn, or the state of the context shared with
 };
 
 }  // namespace platform

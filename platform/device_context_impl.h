@@ -3,10 +3,15 @@
 // Inside of the device contexts; included only by platform's own .cpp files (and the
 // Qt-facing painter context), never by the model.
 
+#include <QBrush>
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/device_context.h"
 
@@ -33,14 +38,29 @@ struct CDC::impl {
     bool path_ready = false;
     QPainterPath path;
 
-    // The device: an image the context owns or wraps (bottom_up for packed bitmaps kept
-    // bottom row first), or a painter someone else owns. None of them: draws nothing.
+    // The device: an image the context owns, or a painter someone else owns. Neither:
+    // draws nothing.
     QImage image;
-    bool bottom_up = false;
     std::unique_ptr<QPainter> own_painter;
     QPainter* painter = nullptr;
     QRect device_bounds;
     bool printing = false;
+
+    // What the painter holds, so that a run of lines in one pen does not set it again and
+    // again. Anything that sets the painter's pen or brush otherwise forgets them.
+    bool pen_applied = false;
+    CPen applied_pen{PS_SOLID, 0, 0};
+    bool brush_applied = false;
+    CBrush applied_brush{0};
+    // The last font asked for and its Qt form; looking a font up is costly.
+    std::optional<CFont> font_key;
+    QFont qfont;
+    std::optional<QFontMetrics> metrics;
+    // Reused for every polygon and fill, so that drawing one allocates nothing.
+    std::vector<QPoint> points;
+    bool solid_set = false;
+    COLORREF solid_color = 0;
+    QBrush solid_brush;
 
     // Starts painting on image; device bounds become the image's.
     void attach_image();
@@ -49,8 +69,11 @@ struct CDC::impl {
 
     void use_pen();
     void use_brush();
-    // Reads a device rectangle of the image as a top-down picture.
-    QImage read_device(const QRect& rect) const;
+    void forget_pen_and_brush() { pen_applied = brush_applied = false; }
+    // A solid brush of the colour for filling paths.
+    const QBrush& solid(COLORREF color);
+    // The selected font in Qt's terms, with its metrics.
+    const QFont& use_font();
 };
 
 QColor to_qcolor(COLORREF color);

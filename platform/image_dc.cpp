@@ -32,12 +32,38 @@ bool CImageDC::SavePng(const std::string& path) const {
     return s.image.save(QString::fromStdString(path), "PNG");
 }
 
-CBitsDC::CBitsDC(std::uint8_t* bits, int width, int height, std::size_t stride) {
+CBitsDC::CBitsDC(std::uint8_t* bits, int width, int height, std::size_t stride, bool start_black) {
     impl& s = state();
-    if (!bits || width <= 0 || height <= 0) return;
-    s.image = QImage(bits, width, height, static_cast<qsizetype>(stride), QImage::Format_BGR888);
-    s.bottom_up = true;
+    if (!bits || width <= 0 || height <= 0 || stride < static_cast<std::size_t>(width) * 3) return;
+    s.image = QImage(width, height, QImage::Format_RGB32);
+    if (s.image.isNull()) return;
+    m_pBits = bits;
+    m_nStride = stride;
+    if (start_black) {
+        s.image.fill(Qt::black);
+    } else {
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* from = bits + static_cast<std::size_t>(height - 1 - y) * stride;
+            auto* to = reinterpret_cast<QRgb*>(s.image.scanLine(y));
+            for (int x = 0; x < width; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
+        }
+    }
     s.attach_image();
+}
+
+void CBitsDC::Flush() {
+    const QImage& image = state().image;
+    if (!m_pBits || image.isNull()) return;
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        std::uint8_t* to = m_pBits + static_cast<std::size_t>(height - 1 - y) * m_nStride;
+        for (int x = 0; x < width; ++x, to += 3) {
+            to[0] = static_cast<std::uint8_t>(qBlue(from[x]));
+            to[1] = static_cast<std::uint8_t>(qGreen(from[x]));
+            to[2] = static_cast<std::uint8_t>(qRed(from[x]));
+        }
+    }
 }
 
 }  // namespace platform

@@ -12,7 +12,8 @@ namespace platform {
 
 class CPainterDC : public CDC {
 public:
-    // bounds: the device area that may be drawn (the clip box).
+    // bounds: the device area that may be drawn (the clip box). While the context is in use,
+    // the painter's pen and brush are its to set: it remembers what it last gave them.
     CPainterDC(QPainter* painter, const QRect& bounds, bool printing = false);
 };
 

@@ -215,9 +215,115 @@ TEST(DeviceContext, SixteenBitPicturesAndCopiesBetweenContexts) {
         ASSERT_TRUE(target.BitBlt(2, 2, width, height, &bits, 0, 0));
         EXPECT_EQ(target.GetPixel(2, 2), red);
         EXPECT_EQ(target.GetPixel(2, 3), RGB(0, 0, 0));
+        bits.Flush();
     }
     const std::uint8_t* top_row = &surface[stride * (height - 1)];
     EXPECT_EQ(top_row[0], 0);    // blue
     EXPECT_EQ(top_row[2], 255);  // red
     EXPECT_EQ(surface[2], 0);    // the bottom row stays black
+}
+
+namespace {
+
+// A bit of everything, for comparing two kinds of device.
+void draw_sample(CDC& dc) {
+    CPen pen(PS_SOLID, 1, red);
+    CPen thick(PS_SOLID, 3, blue);
+    CBrush brush(green);
+    CPen* old_pen = dc.SelectObject(&pen);
+    CBrush* old_brush = dc.SelectObject(&brush);
+    dc.MoveTo(2, 20);
+    dc.LineTo(30, 20);
+    dc.MoveTo(5, 3);
+    dc.LineTo(5, 40);
+    dc.MoveTo(10, 30);
+    dc.LineTo(40, 55);
+    dc.Ellipse(40, 5, 60, 25);
+    const CPoint triangle[] = {{62, 2}, {90, 10}, {70, 30}};
+    dc.Polygon(triangle, 3);
+    dc.SelectObject(&thick);
+    dc.MoveTo(10, 60);
+    dc.LineTo(80, 70);
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(20, 72, u"Hello map");
+    const CPoint box[] = {{50, 40}, {95, 40}, {95, 60}, {50, 60}};
+    dc.BeginPath();
+    dc.Polygon(box, 4);
+    dc.EndPath();
+    dc.FillPath();
+    dc.SelectObject(old_pen);
+    dc.SelectObject(old_brush);
+}
+
+}  // namespace
+
+TEST(DeviceContext, PackedRowsTakeExactlyThePixelsOfAnUprightPicture) {
+    const int width = 100, height = 90;
+    CImageDC upright(width, height);
+    draw_sample(upright);
+    const std::size_t stride = (width * 3 + 3) / 4 * 4;
+    std::vector<std::uint8_t> rows(stride * height, 255);
+    {
+        CBitsDC bits(rows.data(), width, height, stride);
+        draw_sample(bits);
+        bits.Flush();
+    }
+    int differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = &rows[stride * (height - 1 - y) + 3 * x];
+            differing += RGB(p[2], p[1], p[0]) != upright.GetPixel(x, y);
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(upright.GetPixel(16, 20), red);
+    EXPECT_EQ(upright.GetPixel(5, 3), red);
+}
+
+TEST(DeviceContext, PackedRowsKeepWhatIsNotDrawnAndShowDrawingOnFlush) {
+    const int width = 3, height = 2;
+    const std::size_t stride = 12;
+    std::vector<std::uint8_t> rows(stride * height, 7);
+    CBitsDC bits(rows.data(), width, height, stride);
+    bits.FillSolidRect(CRect{0, 0, 1, 1}, red);  // top-left: the second memory row
+    EXPECT_EQ(rows[stride + 2], 7);
+    bits.Flush();
+    EXPECT_EQ(rows[stride + 2], 255);
+    EXPECT_EQ(rows[stride + 0], 0);
+    EXPECT_EQ(rows[stride + 3], 7);  // untouched pixels keep their bytes
+    EXPECT_EQ(rows[0], 7);
+    EXPECT_EQ(rows[9], 7);           // and so does the padding
+
+    // A context that starts black, whatever the rows hold.
+    CBitsDC fresh(rows.data(), width, height, stride, true);
+    fresh.FillSolidRect(CRect{2, 1, 3, 2}, blue);  // bottom-right
+    CImageDC copy(3, 2);
+    ASSERT_TRUE(copy.BitBlt(0, 0, 3, 2, &fresh, 0, 0));
+    EXPECT_EQ(copy.GetPixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(copy.GetPixel(2, 1), blue);
+    fresh.Flush();
+    EXPECT_EQ(rows[stride + 2], 0);
+    EXPECT_EQ(rows[6], 255);
+}
+
+TEST(DeviceContext, TextBetweenLinesDoesNotChangeThePenOfTheLines) {
+    CImageDC dc(120, 40);
+    CPen pen(PS_SOLID, 1, red);
+    dc.SelectObject(&pen);
+    dc.MoveTo(0, 2);
+    dc.LineTo(100, 2);
+    dc.SetTextColor(blue);
+    dc.TextOut(0, 10, u"W");
+    dc.MoveTo(0, 35);
+    dc.LineTo(100, 35);
+    EXPECT_EQ(dc.GetPixel(50, 35), red);
+    // A different pen with the same look as the last one, and then another colour.
+    CPen same(PS_SOLID, 1, red), other(PS_SOLID, 1, green);
+    dc.SelectObject(&same);
+    dc.MoveTo(0, 36);
+    dc.LineTo(100, 36);
+    dc.SelectObject(&other);
+    dc.MoveTo(0, 37);
+    dc.LineTo(100, 37);
+    EXPECT_EQ(dc.GetPixel(50, 36), red);
+    EXPECT_EQ(dc.GetPixel(50, 37), green);
 }
