@@ -54,6 +54,7 @@ struct command {
 };
 
 int run_info(const std::vector<std::string>& args);
+int run_render(const std::vector<std::string>& args);
 int run_snap(const std::vector<std::string>& args);
 int run_decode_rre(const std::vector<std::string>& args);
 int run_convert_image(const std::vector<std::string>& args);

@@ -14,6 +14,11 @@ const cli::command commands[] = {
      ".dbf (fields with names and kinds, record count; --records adds every value), "
      ".bmp/.jpg (size, depth, palette, dpi, image type)",
      cli::run_info},
+    {"render", "render INPUT.shp... -o OUT.png [--size WxH] [--icons DIR] [--label FIELD]",
+     "add the shapefiles to one map as Add Layers does, fit it to the picture (1024x768 by "
+     "default) and draw it into a PNG; point layers get the icons of the icon folder and, with "
+     "--label, the field as their label",
+     cli::run_render},
     {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",
      "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
      "longitude LON, latitude LAT; at least 3) and print its parameters, coefficients and "

@@ -3,6 +3,7 @@
 //                                   its frames JPEG pieces of one generated picture
 //   plotwright-sample shapefiles DIR   districts, river, roads and towns (with a table)
 //   plotwright-sample big-lines OUT.shp COUNT VERTICES   many random polylines
+//   plotwright-sample icons DIR   an icon folder of 8-bit bitmaps
 
 #include <cmath>
 #include <cstdio>
@@ -111,10 +112,12 @@ int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     if (argc == 3 && what == "rre") return write_sample_rre(argv[2]);
     if (argc == 3 && what == "shapefiles") return write_sample_shapefiles(argv[2]);
+    if (argc == 3 && what == "icons") return write_sample_icons(argv[2]);
     if (argc == 5 && what == "big-lines") return write_big_lines(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr,
                  "usage: plotwright-sample rre OUT.rre\n"
                  "       plotwright-sample shapefiles DIR\n"
-                 "       plotwright-sample big-lines OUT.shp COUNT VERTICES\n");
+                 "       plotwright-sample big-lines OUT.shp COUNT VERTICES\n"
+                 "       plotwright-sample icons DIR\n");
     return 1;
 }

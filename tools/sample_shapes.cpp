@@ -2,6 +2,8 @@
 
 #include <shapefil.h>
 
+#include "nimbra/image/bmp_image.h"
+
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -104,5 +106,31 @@ int write_big_lines(const std::string& path, int count, int vertices) {
         SHPDestroyObject(o);
     }
     SHPClose(shp);
+    return 0;
+}
+
+int write_sample_icons(const std::string& folder) {
+    using tarvel_tech::nimbra::bmp_image;
+    // A town marker: a red disc with a white rim on a dark ground, and a blue square.
+    for (int which = 0; which < 2; ++which) {
+        bmp_image icon;
+        if (!icon.create(16, 16, 8, 0)) return 2;
+        auto& palette = icon.get_palette();
+        for (int i = 0; i < 256; ++i) palette.replace_index(i, std::uint8_t{0}, std::uint8_t{0}, std::uint8_t{0});
+        palette.replace_index(1, std::uint8_t{40}, std::uint8_t{40}, std::uint8_t{40});
+        palette.replace_index(2, std::uint8_t{255}, std::uint8_t{255}, std::uint8_t{255});
+        palette.replace_index(3, which ? std::uint8_t{30} : std::uint8_t{220}, std::uint8_t{40},
+                              which ? std::uint8_t{220} : std::uint8_t{30});
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                const double dx = x - 7.5, dy = y - 7.5, r = std::sqrt(dx * dx + dy * dy);
+                const bool inside = which ? (x > 2 && x < 13 && y > 2 && y < 13) : r < 6;
+                const bool rim = which ? (x > 1 && x < 14 && y > 1 && y < 14) : r < 7.5;
+                icon.set_index(x, y, inside ? 3 : rim ? 2 : 1);
+            }
+        }
+        const std::string name = folder + (which ? "/square.bmp" : "/town.bmp");
+        if (!icon.save(name)) return 2;
+    }
     return 0;
 }

@@ -10,3 +10,6 @@ int write_sample_shapefiles(const std::string& folder);
 // count polylines of vertices points each, a random walk over a 20 x 10 degree box, for
 // measuring the reader on big inputs.
 int write_big_lines(const std::string& path, int count, int vertices);
+
+// Two 16 x 16 icons as 8-bit bitmap files: town.bmp (a red disc) and square.bmp.
+int write_sample_icons(const std::string& folder);
