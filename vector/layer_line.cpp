@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -14,8 +13,9 @@
 #include "vector/cell_grid.h"
 #include "vector/ktf_source.h"
 #include "vector/line_cutter.h"
-#include "vector/progress_indicator.h"
 #include "vector/piece.h"
+#include "vector/progress_indicator.h"
+#include "vector/sf_polygon.h"
 
 using namespace platform::file_io;
 
@@ -105,7 +105,7 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
 
     const cell_grid grid(m_pLineCells, m_nGridCols, m_nGridRows);
     std::int32_t record = 0;
-    line_cutter cutter(grid, [&](int cell, std::vector<CSFPt>& piece) {
+    line_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
         const std::uint32_t points = static_cast<std::uint32_t>(piece.size());
         m_pLineCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFLine>(record, piece));
         ++m_nPieceParts;
@@ -175,20 +175,19 @@ void CSFLayerLine::WriteDocument(platform::CFile& file) {
     WriteLinePayload(file);
 }
 
-void CSFLayerLine::WidenByPoints(const CSFLine& line, CSFRect& bounds, bool& started) {
-    for (const CSFPt& p : line.m_pPoints) {
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
-        // The first point starts the box, whatever its coordinates add up to.
-        if (!started) {
-            bounds = {p.X, p.Y, p.X, p.Y};
-            started = true;
-        } else {
-            bounds.Union({p.X, p.Y, p.X, p.Y});
-        }
+template <class Shape>
+void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
+    shapes.clear();
+    m_strName = kKTFLayerName;
+    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
+    shapes.resize(m_nShapes);
+    CSFRect bounds;
+    bool started = false;
+    for (std::uint32_t i = 0; i < m_nShapes; ++i) {
+        Shape& shape = shapes[i];
+        shape.SetFromObject(layer.GetObject(static_cast<int>(i)));
+        started = widen_by_points(shape.m_pPoints.data(), shape.m_pPoints.size(), bounds, started);
     }
-}
-
-void CSFLayerLine::TakeBounds(const CSFRect& bounds, std::int32_t shape_type) {
     m_rcBounds = bounds;
     m_header.m_dXmin = bounds.minX;
     m_header.m_dYmin = bounds.minY;
@@ -197,16 +196,7 @@ void CSFLayerLine::TakeBounds(const CSFRect& bounds, std::int32_t shape_type) {
     m_header.m_nShapeType = shape_type;
 }
 
-void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) {
-    m_pShapes.clear();
-    m_strName = kKTFLayerName;
-    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
-    m_pShapes.resize(m_nShapes);
-    CSFRect bounds;
-    bool started = false;
-    for (std::uint32_t i = 0; i < m_nShapes; ++i) {
-        m_pShapes[i].SetFromObject(layer.GetObject(static_cast<int>(i)));
-        WidenByPoints(m_pShapes[i], bounds, started);
-    }
-    TakeBounds(bounds, kLayerLine);
-}
+template void CSFLayerLine::TakeObjects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::TakeObjects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
+
+void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { TakeObjects(m_pShapes, layer, kLayerLine); }

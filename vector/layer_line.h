@@ -59,10 +59,10 @@ protected:
     // where the array holds fewer).
     void WriteCells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
                     const std::vector<CSFFragment>& cells) const;
-    // Widens the box by every finite point of the line; the first point starts it.
-    static void WidenByPoints(const CSFLine& line, CSFRect& bounds, bool& started);
-    // The box of a layer taken over from a text export, also as its header's box.
-    void TakeBounds(const CSFRect& bounds, std::int32_t shape_type);
+    // Replaces the shapes by one per object of a text export layer, each with its object's
+    // points, and takes the box of all those points as the layer's and its header's.
+    template <class Shape>
+    void TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type);
     // The progress window of one cutting pass over count shapes, closed and deleted when
     // the pass ends, early or not.
     class progress_scope {

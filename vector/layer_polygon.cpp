@@ -1,38 +1,15 @@
 #include "vector/layer_polygon.h"
 
-#include <cmath>
-
 #include "map/sf_map.h"
 #include "platform/device_context.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "vector/cell_grid.h"
-#include "vector/ktf_source.h"
 #include "vector/piece.h"
 #include "vector/polygon_clip.h"
 #include "vector/progress_indicator.h"
 
 using namespace polygon_clip;
-
-namespace {
-
-// The box of the finite points of a ring; false when it has none.
-bool ring_box(const CSFPt* points, std::size_t count, CSFRect& box) {
-    bool started = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const CSFPt& p = points[i];
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
-        if (!started) {
-            box = {p.X, p.Y, p.X, p.Y};
-            started = true;
-        } else {
-            box.Union({p.X, p.Y, p.X, p.Y});
-        }
-    }
-    return started;
-}
-
-}  // namespace
 
 CSFLayerPolygon::CSFLayerPolygon(CSFMap* map) : CSFLayerLine(kLayerPolygon, map) { m_bFilled = 1; }
 
@@ -106,7 +83,7 @@ int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
             // give empty intersections.
             CSFRect box;
             cell_grid::span span;
-            if (!ring_box(points, count, box) || !grid.Span(box, span)) continue;
+            if (!widen_by_points(points, count, box, false) || !grid.Span(box, span)) continue;
             ring.clear();
             for (std::size_t p = 0; p < count; ++p) ring.push_back({points[p].X, points[p].Y});
             gpc_add_contour(subject, ring.data(), ring.size(), 1);
@@ -161,15 +138,5 @@ int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
 }
 
 void CSFLayerPolygon::SetFromKTFLayer(const ktf_layer_source& layer) {
-    m_pPolygons.clear();
-    m_strName = kKTFLayerName;
-    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
-    m_pPolygons.resize(m_nShapes);
-    CSFRect bounds;
-    bool started = false;
-    for (std::uint32_t i = 0; i < m_nShapes; ++i) {
-        m_pPolygons[i].SetFromObject(layer.GetObject(static_cast<int>(i)));
-        WidenByPoints(m_pPolygons[i], bounds, started);
-    }
-    TakeBounds(bounds, kLayerPolygon);
+    TakeObjects(m_pPolygons, layer, kLayerPolygon);
 }

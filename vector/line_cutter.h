@@ -21,8 +21,8 @@
 // leaves the grid, and the line is taken up again where it comes back.
 class line_cutter {
 public:
-    // Receives each finished piece (its cell and its points); the points may be taken.
-    using sink = std::function<void(int cell, std::vector<CSFPt>& piece)>;
+    // Receives each finished piece: its cell and its points.
+    using sink = std::function<void(int cell, const std::vector<CSFPt>& piece)>;
 
     line_cutter(const cell_grid& grid, sink emit);
 

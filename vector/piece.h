@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -29,4 +30,20 @@ template <class Shape>
 std::unique_ptr<Shape> make_piece(std::int32_t record, const std::vector<CSFPt>& points) {
     const std::int32_t first = 0;
     return std::make_unique<Shape>(record, 1, static_cast<std::uint32_t>(points.size()), &first, points.data());
+}
+
+// Widens the box by every point that is a number; the first such point starts the box,
+// whatever its coordinates add up to. Answers whether the box has been started.
+inline bool widen_by_points(const CSFPt* points, std::size_t count, CSFRect& box, bool started) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const CSFPt& p = points[i];
+        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
+        if (started) {
+            box.Union({p.X, p.Y, p.X, p.Y});
+        } else {
+            box = {p.X, p.Y, p.X, p.Y};
+            started = true;
+        }
+    }
+    return started;
 }
