@@ -39,15 +39,6 @@ const CSFRect square{0, 0, 1.9999, 1.9999};
 
 }  // namespace
 
-TEST(LineRegrid, GridBordersOfTheTestSquareLieAtOne) {
-    cut_lines cut({}, square);
-    ASSERT_EQ(cut.layer.m_pLineCells.size(), 4u);
-    EXPECT_EQ(cut.box(0).maxX, 1.0);
-    EXPECT_EQ(cut.box(0).maxY, 1.0);
-    EXPECT_EQ(cut.box(3).minX, 1.0);
-    EXPECT_EQ(cut.box(3).maxY, 2.0);
-}
-
 TEST(LineRegrid, LineInsideOneCellIsOnePieceWithAllItsPoints) {
     cut_lines cut({line(7, {{0.2, 0.2}, {0.5, 0.8}, {0.9, 0.1}})}, square);
     EXPECT_EQ(cut.result, 0);
