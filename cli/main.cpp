@@ -28,6 +28,11 @@ const cli::command commands[] = {
      "decode every frame of an RRE layer into one picture", cli::run_decode_rre},
     {"convert-image", "convert-image IN -o OUT [--quality N]",
      "convert a picture between BMP and JPEG through the library's codecs", cli::run_convert_image},
+    {"regrid", "regrid FILE.shp [--grid 10x10] [--json] [--pieces]",
+     "cut a line or polygon shapefile into grid cells as saving a map does and print the piece "
+     "counts and the shapes per cell; --pieces (implies --json) adds every piece with its cell, "
+     "record, kind and points",
+     cli::run_regrid},
 };
 
 void print_usage(std::FILE* to) {

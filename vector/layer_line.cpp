@@ -1,12 +1,42 @@
 #include "vector/layer_line.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <memory>
+#include <new>
+
 #include "platform/device_context.h"
+#include "platform/file.h"
+#include "platform/file_io.h"
+#include "platform/ui_service.h"
+#include "vector/cell_grid.h"
+#include "vector/ktf_source.h"
+#include "vector/line_cutter.h"
+#include "vector/piece.h"
+#include "vector/progress_indicator.h"
+#include "vector/sf_polygon.h"
+
+using namespace platform::file_io;
+
+namespace {
+
+// Far more cells than any map needs; a larger grid is refused rather than attempted.
+constexpr std::uint64_t kMaxCells = std::uint64_t{1} << 20;
+// The smallest line or polygon record of the map document: record number and two counts.
+constexpr std::uint64_t kMinShapeRecord = 12;
+
+int clamp_to_int(std::size_t value) { return static_cast<int>(std::min<std::size_t>(value, INT_MAX)); }
+
+}  // namespace
 
 CSFLayerLine::CSFLayerLine(CSFMap* map) : CSFLayerLine(kLayerLine, map) {}
 
 CSFLayerLine::CSFLayerLine(std::uint32_t kind, CSFMap* map) : CSFLayer(kind, map) {}
 
-CSFShape* CSFLayerLine::GetShape(std::uint32_t index) { return &m_pShapes[index]; }
+CSFShape* CSFLayerLine::GetShape(std::uint32_t index) {
+    return index < m_pShapes.size() ? &m_pShapes[index] : nullptr;
+}
 
 int CSFLayerLine::CountRecords(platform::CFile& file) {
     CSFLayer::CountRecords(file);
@@ -30,3 +60,143 @@ void CSFLayerLine::StrokeLines(platform::CDC* dc, bool by_cells) {
     }
     dc->SelectObject(old_pen);
 }
+
+int CSFLayerLine::MakeGrid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
+    cells.clear();
+    if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return 1;
+    try {
+        BuildCells(columns, rows, cells);
+    } catch (const std::bad_alloc&) {
+        cells.clear();
+        return 1;
+    }
+    return 0;
+}
+
+int CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+    return MakeGrid(columns, rows, m_pLineCells);
+}
+
+int CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows) ? 1 : 0; }
+
+CSFLayerLine::progress_scope CSFLayerLine::OpenProgress(std::size_t count) {
+    m_pProgress = std::make_unique<CProgressIndicator>();
+    m_pProgress->SetRange(0, clamp_to_int(count) - 1);
+    m_pProgress->Create();
+    return progress_scope(*this);
+}
+
+CSFLayerLine::progress_scope::~progress_scope() {
+    if (!m_layer.m_pProgress) return;
+    m_layer.m_pProgress->Destroy();
+    m_layer.m_pProgress.reset();
+}
+
+void CSFLayerLine::ShowProgress(std::size_t index) {
+    if (m_pProgress) m_pProgress->SetPos(clamp_to_int(index));
+}
+
+int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
+    m_nPieceParts = m_nPiecePoints = m_nGridShapes = 0;
+    // The line cells, also when a polygon layer cuts its outlines here.
+    if (CSFLayerLine::AllocateGrid(columns, rows) != 0) return 1;
+
+    const progress_scope progress = OpenProgress(m_pShapes.size());
+
+    const cell_grid grid(m_pLineCells, m_nGridCols, m_nGridRows);
+    std::int32_t record = 0;
+    line_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+        const std::uint32_t points = static_cast<std::uint32_t>(piece.size());
+        m_pLineCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFLine>(record, piece));
+        ++m_nPieceParts;
+        ++m_nGridShapes;
+        m_nPiecePoints += points;
+    });
+    for (std::size_t i = 0; i < m_pShapes.size(); ++i) {
+        ShowProgress(i);
+        const CSFLine& line = m_pShapes[i];
+        record = line.m_nRecord;
+        for (std::uint32_t k = 0; k < line.m_pParts.size(); ++k) {
+            const part_range part = part_of(line, k);
+            if (cutter.CutPart(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
+            char text[96];
+            std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
+                          static_cast<int>(m_nIndex));
+            platform::AfxMessageBox(text);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CSFLayerLine::ReadCells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
+    cells.clear();
+    cells.resize(m_nCellCount);
+    std::uint32_t parts = 0, points = 0;  // counts of the writer's last cut; not needed here
+    if (!read_u32(file, parts) || !read_u32(file, points)) return 1;
+    for (CSFFragment& cell : cells) {
+        if (!cell.Read(file)) return 1;
+        const std::uint32_t count = cell.m_nShapeCount;
+        if (count > bytes_left(file) / kMinShapeRecord) return 1;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::unique_ptr<CSFShape> shape = make();
+            if (shape->Read(file) != 0) return 1;
+            cell.AddShape(std::move(shape));
+        }
+    }
+    return 0;
+}
+
+void CSFLayerLine::WriteCells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
+                              const std::vector<CSFFragment>& cells) const {
+    write_u32(file, parts);
+    write_u32(file, points);
+    // As many cells as the base fields announce, or the document could not be read back.
+    const CSFFragment empty;
+    for (std::uint32_t i = 0; i < m_nCellCount; ++i) (i < cells.size() ? cells[i] : empty).Write(file);
+}
+
+int CSFLayerLine::ReadLinePayload(platform::CFile& file) {
+    return ReadCells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
+}
+
+void CSFLayerLine::WriteLinePayload(platform::CFile& file) {
+    WriteCells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
+}
+
+int CSFLayerLine::ReadDocument(platform::CFile& file) {
+    if (ReadBaseFields(file) != 0) return 1;
+    m_pCells.clear();
+    return ReadLinePayload(file) == 0 ? 0 : 1;
+}
+
+void CSFLayerLine::WriteDocument(platform::CFile& file) {
+    WriteBaseFields(file);
+    WriteLinePayload(file);
+}
+
+template <class Shape>
+void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
+    shapes.clear();
+    m_strName = kKTFLayerName;
+    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
+    shapes.resize(m_nShapes);
+    CSFRect bounds;
+    bool started = false;
+    for (std::uint32_t i = 0; i < m_nShapes; ++i) {
+        Shape& shape = shapes[i];
+        shape.SetFromObject(layer.GetObject(static_cast<int>(i)));
+        started = widen_by_points(shape.m_pPoints.data(), shape.m_pPoints.size(), bounds, started);
+    }
+    m_rcBounds = bounds;
+    m_header.m_dXmin = bounds.minX;
+    m_header.m_dYmin = bounds.minY;
+    m_header.m_dXmax = bounds.maxX;
+    m_header.m_dYmax = bounds.maxY;
+    m_header.m_nShapeType = shape_type;
+}
+
+template void CSFLayerLine::TakeObjects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::TakeObjects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
+
+void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { TakeObjects(m_pShapes, layer, kLayerLine); }

@@ -6,17 +6,32 @@
 #include "vector/layer_line.h"
 #include "vector/sf_polygon.h"
 
-// The records of a Polygon shapefile, each held twice: as a polygon filled with the fill
-// colour and as a line stroked as its outline. Fills are drawn before outlines.
+// The records of a Polygon shapefile, or the objects of a text export layer, each held
+// twice: as a polygon filled with the fill colour and as a line stroked as its outline.
+// Fills are drawn before outlines. Before the map is saved, the outlines are cut as lines
+// are and every ring is clipped against the cells it meets.
 class CSFLayerPolygon : public CSFLayerLine {
 public:
     explicit CSFLayerPolygon(CSFMap* map = nullptr);
 
     int ReadShapes(platform::CFile& file) override;
+    // The base fields, the polygon pieces, then the outline pieces (in a version 3 document
+    // a whole line layer record of its own); 0, or 1 when the record cannot be read.
+    int ReadDocument(platform::CFile& file) override;
+    void WriteDocument(platform::CFile& file) override;
     void DrawShapes(platform::CDC* dc) override;
     void DrawCells(platform::CDC* dc) override;
+    // The polygon at index; none beyond the polygons the layer holds.
     CSFShape* GetShape(std::uint32_t index) override;
     int CountRecords(platform::CFile& file) override;
+    // Cuts the outlines, then clips every ring of every polygon against the cells; 0, or 1
+    // when the polygon grid cannot be made. The outline pass's result is not looked at.
+    int Regrid(std::uint32_t columns, std::uint32_t rows) override;
+    int AllocateGrid(std::uint32_t columns, std::uint32_t rows) override;
+
+    // Takes over the objects of a text export layer, one polygon each; the outlines are left
+    // as they are.
+    void SetFromKTFLayer(const ktf_layer_source& layer);
 
     std::uint32_t m_nPolygonPieces = 0;
     std::uint32_t m_nPolygonParts = 0;

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <shapefil.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "tests/cli/cli_support.h"
+#include "tests/support/files.h"
+#include "tests/vector/lines/counties.h"
+
+using cli_test::run_cli;
+using cli_test::run_json;
+
+namespace {
+
+// A shapefile of the given type with one record per list of parts, through shapelib.
+void write_shapes(const std::string& base, int type, const std::vector<std::vector<std::vector<CSFPt>>>& records) {
+    SHPHandle shp = SHPCreate(base.c_str(), type);
+    ASSERT_NE(shp, nullptr);
+    for (const auto& parts : records) {
+        std::vector<int> starts;
+        std::vector<double> x, y;
+        for (const auto& part : parts) {
+            starts.push_back(static_cast<int>(x.size()));
+            for (const CSFPt& p : part) x.push_back(p.X), y.push_back(p.Y);
+        }
+        SHPObject* object = SHPCreateObject(type, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
+                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
+        SHPWriteObject(shp, -1, object);
+        SHPDestroyObject(object);
+    }
+    SHPClose(shp);
+}
+
+std::vector<CSFPt> points_of(const QJsonValue& value) {
+    std::vector<CSFPt> points;
+    for (const QJsonValue& p : value.toArray()) points.push_back({p.toArray()[0].toDouble(), p.toArray()[1].toDouble()});
+    return points;
+}
+
+}  // namespace
+
+TEST(RegridCommand, LineFileIsCutIntoPiecesPerCell) {
+    test_support::temp_dir dir;
+    // A diagonal through the middle corner of a 2 x 2 grid of cells 1 wide, and a short line.
+    write_shapes(dir.file("roads"), SHPT_ARC, {{{{0, 0}, {1.9999, 1.9999}}}, {{{1.2, 0.2}, {1.4, 0.3}}}});
+    const QJsonObject report = run_json({"regrid", dir.file("roads.shp"), "--grid", "2x2", "--pieces"});
+    EXPECT_EQ(report["layer"].toString(), "roads");
+    EXPECT_EQ(report["kind"].toString(), "line");
+    EXPECT_EQ(report["shapes"].toInt(), 2);
+    EXPECT_EQ(report["result"].toInt(), 0);
+    EXPECT_EQ(report["piece_parts"].toInt(), 3);
+    EXPECT_EQ(report["piece_points"].toInt(), 6);
+    EXPECT_EQ(report["grid_shapes"].toInt(), 3);
+    EXPECT_FALSE(report.contains("polygon_pieces"));
+    const QJsonArray cells = report["cells"].toArray();
+    ASSERT_EQ(cells.size(), 4);
+    std::vector<int> per_cell;
+    for (const QJsonValue& c : cells) per_cell.push_back(c["lines"].toInt());
+    EXPECT_EQ(per_cell, (std::vector<int>{1, 1, 0, 1}));
+    EXPECT_EQ(cells[3]["box"].toArray()[0].toDouble(), 1.0);
+
+    const QJsonArray pieces = report["pieces"].toArray();
+    ASSERT_EQ(pieces.size(), 3);
+    EXPECT_EQ(pieces[0]["cell"].toInt(), 0);
+    EXPECT_EQ(pieces[0]["record"].toInt(), 1);
+    EXPECT_EQ(pieces[0]["kind"].toString(), "line");
+    EXPECT_EQ(points_of(pieces[0]["points"]), (std::vector<CSFPt>{{0, 0}, {1, 1}}));
+    EXPECT_EQ(pieces[1]["record"].toInt(), 2);
+    EXPECT_EQ(points_of(pieces[2]["points"]), (std::vector<CSFPt>{{1, 1}, {1.9999, 1.9999}}));
+
+    const auto text = run_cli({"regrid", dir.file("roads.shp"), "--grid", "2x2"});
+    EXPECT_EQ(text.exit_code, 0);
+    EXPECT_NE(text.out.find("piece_parts: 3"), std::string::npos) << text.out;
+}
+
+// The counties map: the areas of the pieces of each county add up to the areas of its rings
+// (each ring is cut on its own, holes too), and every piece lies in its cell.
+TEST(RegridCommand, CountyPiecesAddUpToTheirRingsAndLieInTheirCells) {
+    test_support::temp_dir dir;
+    const counties::map_data map = counties::make_counties(4711);
+    counties::write_shapefile(dir.file("counties"), map, false);
+    const QJsonObject report = run_json({"regrid", dir.file("counties.shp"), "--pieces"});
+    EXPECT_EQ(report["kind"].toString(), "polygon");
+    EXPECT_EQ(report["columns"].toInt(), 10);
+    EXPECT_EQ(report["rows"].toInt(), 10);
+    const QJsonArray cells = report["cells"].toArray();
+    ASSERT_EQ(cells.size(), 100);
+
+    std::map<int, long double> areas;
+    int polygon_pieces = 0, line_pieces = 0, polygon_points = 0;
+    for (const QJsonValue& piece : report["pieces"].toArray()) {
+        const auto points = points_of(piece["points"]);
+        const QJsonArray box = cells[piece["cell"].toInt()]["box"].toArray();
+        for (const CSFPt& p : points) {
+            ASSERT_GE(p.X, box[0].toDouble() - 1e-12);
+            ASSERT_GE(p.Y, box[1].toDouble() - 1e-12);
+            ASSERT_LE(p.X, box[2].toDouble() + 1e-12);
+            ASSERT_LE(p.Y, box[3].toDouble() + 1e-12);
+        }
+        if (piece["kind"].toString() == "polygon") {
+            areas[piece["record"].toInt()] += std::fabs(counties::signed_area(points));
+            ++polygon_pieces;
+            polygon_points += static_cast<int>(points.size());
+        } else {
+            ++line_pieces;
+        }
+    }
+    EXPECT_EQ(report["polygon_pieces"].toInt(), polygon_pieces);
+    EXPECT_EQ(report["polygon_parts"].toInt(), polygon_pieces);
+    EXPECT_EQ(report["polygon_points"].toInt(), polygon_points);
+    EXPECT_EQ(report["piece_parts"].toInt(), line_pieces);
+    int in_cells = 0;
+    for (const QJsonValue& c : cells) in_cells += c["polygons"].toInt();
+    EXPECT_EQ(in_cells, polygon_pieces);
+
+    ASSERT_EQ(areas.size(), map.counties.size());
+    for (std::size_t k = 0; k < map.counties.size(); ++k) {
+        long double expected = 0;
+        for (const auto& ring : map.counties[k].rings) expected += std::fabs(counties::signed_area(ring));
+        EXPECT_LE(std::fabs(areas[int(k + 1)] - expected), 1e-9L * expected) << k + 1;
+    }
+
+    const QJsonObject small = run_json({"regrid", dir.file("counties.shp"), "--grid", "3x4", "--json"});
+    EXPECT_EQ(small["columns"].toInt(), 3);
+    EXPECT_EQ(small["cells"].toArray().size(), 12);
+    EXPECT_FALSE(small.contains("pieces"));
+}
+
+TEST(RegridCommand, BadArgumentsAndUnsuitableFilesAreRefused) {
+    test_support::temp_dir dir;
+    write_shapes(dir.file("roads"), SHPT_ARC, {{{{0, 0}, {1, 1}}}});
+    write_shapes(dir.file("wells"), SHPT_POINT, {{{{0, 0}}}});
+    test_support::write_bytes(dir.file("junk.shp"), std::vector<std::uint8_t>(120, 7));
+    for (const char* grid : {"0x3", "10", "ax2", "2000x2", "3x", "-1x2"})
+        EXPECT_EQ(run_cli({"regrid", dir.file("roads.shp"), "--grid", grid}).exit_code, 1) << grid;
+    EXPECT_EQ(run_cli({"regrid"}).exit_code, 1);
+    EXPECT_EQ(run_cli({"regrid", dir.file("missing.shp")}).exit_code, 2);
+    EXPECT_EQ(run_cli({"regrid", dir.file("junk.shp")}).exit_code, 2);
+    const auto points = run_cli({"regrid", dir.file("wells.shp")});
+    EXPECT_EQ(points.exit_code, 2);
+    EXPECT_NE(points.err.find("line and polygon layers only"), std::string::npos) << points.err;
+}
+
+TEST(RegridCommand, LineStartingOutsideTheGridReportsTheMessageAndFails) {
+    test_support::temp_dir dir;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    write_shapes(dir.file("roads"), SHPT_ARC, {{{{0, 0}, {1, 1}}}, {{{nan, 0.5}, {0.5, 0.5}}}});
+    const auto result = run_cli({"regrid", dir.file("roads.shp"), "--json"});
+    EXPECT_EQ(result.exit_code, 2);
+    EXPECT_NE(result.err.find("The point is out of map bounds. Layer index is - 0"), std::string::npos) << result.err;
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
+    EXPECT_EQ(report["result"].toInt(), 1);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "map/sf_map.h"
+#include "vector/sf_fragment.h"
+#include "vector/sf_geometry.h"
+
+class CSFLine;
+class CSFLayer;
+
+// Building layers in memory and looking at what cutting them into cells gave.
+namespace regrid_test {
+
+using part = std::vector<CSFPt>;
+
+// A line or polygon of the parts, with its record number.
+template <class Shape>
+Shape make_shape(int record, const std::vector<part>& parts) {
+    std::vector<std::int32_t> starts;
+    std::vector<CSFPt> points;
+    for (const part& p : parts) {
+        starts.push_back(static_cast<std::int32_t>(points.size()));
+        points.insert(points.end(), p.begin(), p.end());
+    }
+    return Shape(record, static_cast<std::uint32_t>(starts.size()), static_cast<std::uint32_t>(points.size()),
+                 starts.data(), points.data());
+}
+
+struct piece {
+    int cell = 0;
+    int record = 0;
+    std::vector<CSFPt> points;
+};
+
+// Every shape of every cell, cell by cell, as one-part pieces.
+std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells);
+// The pieces of one source record.
+std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells, int record);
+
+double length(const std::vector<CSFPt>& points);
+bool inside(const CSFRect& box, const CSFPt& p, double slack = 0.0);
+
+// A map holding one layer, drawing through the map's view projection fitted to the map.
+struct map_with_layer {
+    CSFMap map;
+    CSFLayer* layer = nullptr;
+    map_with_layer(std::unique_ptr<CSFLayer> added, int width, int height);
+};
+
+// Pixels that differ between two pictures of the same size, not counting a pixel whose colour
+// the other picture has within one pixel of it (cut pieces round their new corners to whole
+// pixels on their own).
+int differing_pixels(const std::string& png_a, const std::string& png_b, int* filled = nullptr);
+
+}  // namespace regrid_test
