@@ -9,6 +9,7 @@
 #include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
+#include "vector/cell_grid.h"
 #include "vector/progress_indicator.h"
 #include "vector/sf_shape.h"
 
@@ -187,23 +188,8 @@ void CSFLayer::BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector
 }
 
 int CSFLayer::FindCell(const CSFPt& point) const {
-    constexpr double tolerance = 1e-5;
-    if (m_nGridCols == 0 || m_nGridRows == 0 || m_pCells.size() < std::size_t{m_nGridCols} * m_nGridRows) return -1;
-    // The cells of a column share their X bounds and those of a row their Y bounds, so the
-    // first cell holding the point lies in the first row and the first column that do.
-    auto first = [&](std::uint32_t count, std::size_t step, auto lower, auto upper, double v) -> int {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const CSFRect& box = m_pCells[i * step].m_rcBox;
-            if (lower(box) - tolerance <= v && v <= upper(box) + tolerance) return static_cast<int>(i);
-        }
-        return -1;
-    };
-    const int column = first(m_nGridCols, 1, [](const CSFRect& b) { return b.minX; },
-                             [](const CSFRect& b) { return b.maxX; }, point.X);
-    const int row = first(m_nGridRows, m_nGridCols, [](const CSFRect& b) { return b.minY; },
-                          [](const CSFRect& b) { return b.maxY; }, point.Y);
-    if (column < 0 || row < 0) return -1;
-    return row * static_cast<int>(m_nGridCols) + column;
+    CSFPt probe = point;  // the grid may move it onto a boundary; the caller keeps its own
+    return cell_grid(m_pCells, m_nGridCols, m_nGridRows).FindCell(probe);
 }
 
 int CSFLayer::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
