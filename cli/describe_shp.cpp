@@ -1,4 +1,5 @@
 #include "cli/describe.h"
+#include "cli/map_input.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
@@ -9,8 +10,6 @@
 
 namespace cli {
 namespace {
-
-value box(const CSFRect& r) { return value::array{r.minX, r.minY, r.maxX, r.maxY}; }
 
 // Parts and points over the layer's shapes: a point is one point and no part.
 std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(CSFLayer& layer) {
@@ -29,13 +28,7 @@ std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(CSFLayer& layer) 
 
 value describe_shp(const std::string& path, const arguments&) {
     CSFMap map;
-    CSFLayer* layer = nullptr;
-    switch (map.AddLayerFromFile(path, &layer)) {
-        case 0: break;
-        case 2: throw input_error("cannot open " + path);
-        case 3: throw input_error(path + " is not a shapefile (its main header is not valid)");
-        default: throw input_error("cannot read " + path);
-    }
+    CSFLayer* layer = add_layer(map, path);
     const CSFMainHeader& header = layer->m_header;
     const auto [parts, points] = count_parts_and_points(*layer);
     value table;  // null when the shapefile has no readable table
@@ -55,8 +48,8 @@ value describe_shp(const std::string& path, const arguments&) {
         {"shape_type", header.m_nShapeType},
         {"records", layer->m_nShapes},
         {"layer", platform::utf16_to_utf8(platform::to_utf16(layer->m_strName, platform::system_code_page()))},
-        {"header_bounds", box({header.m_dXmin, header.m_dYmin, header.m_dXmax, header.m_dYmax})},
-        {"bounds", box(layer->m_rcBounds)},
+        {"header_bounds", box_value({header.m_dXmin, header.m_dYmin, header.m_dXmax, header.m_dYmax})},
+        {"bounds", box_value(layer->m_rcBounds)},
         {"parts", parts},
         {"points", points},
         {"table", std::move(table)},

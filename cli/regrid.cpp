@@ -1,9 +1,9 @@
-#include <charconv>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/map_input.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "vector/layer_line.h"
@@ -13,16 +13,6 @@ namespace cli {
 namespace {
 
 constexpr std::uint32_t kMaxSide = 1000;
-
-std::uint32_t parse_side(const std::string& text, const std::string& grid) {
-    std::uint32_t v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || v == 0 || v > kMaxSide)
-        throw usage_error("--grid " + grid + ": expected COLUMNSxROWS, each 1 to 1000");
-    return v;
-}
-
-value box_of(const CSFRect& box) { return value::array{box.minX, box.minY, box.maxX, box.maxY}; }
 
 value points_of(const CSFLine& shape) {
     value::array points;
@@ -50,20 +40,10 @@ int run_regrid(const std::vector<std::string>& raw) {
     arguments args(raw, {{"--grid", true}, {"--json", false}, {"--pieces", false}});
     if (args.positional().size() != 1) throw usage_error("regrid takes exactly one FILE.shp");
     const std::string& path = args.positional()[0];
-    const std::string grid = args.get("--grid", "10x10");
-    const std::size_t x = grid.find('x');
-    if (x == std::string::npos) throw usage_error("--grid " + grid + ": expected COLUMNSxROWS");
-    const std::uint32_t columns = parse_side(grid.substr(0, x), grid);
-    const std::uint32_t rows = parse_side(grid.substr(x + 1), grid);
+    const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
 
     CSFMap map;
-    CSFLayer* layer = nullptr;
-    switch (map.AddLayerFromFile(path, &layer)) {
-        case 0: break;
-        case 2: throw input_error("cannot open " + path);
-        case 3: throw input_error(path + " is not a shapefile");
-        default: throw input_error(path + " cannot be read");
-    }
+    CSFLayer* layer = add_layer(map, path);
     auto* lines = dynamic_cast<CSFLayerLine*>(layer);
     if (!lines) throw input_error(path + ": regrid cuts line and polygon layers only");
     auto* polygons = dynamic_cast<CSFLayerPolygon*>(layer);
@@ -91,7 +71,7 @@ int run_regrid(const std::vector<std::string>& raw) {
     value::array cells;
     for (std::size_t k = 0; k < lines->m_pLineCells.size(); ++k) {
         const CSFFragment& cell = lines->m_pLineCells[k];
-        value::object entry{{"cell", cell.m_nCell}, {"box", box_of(cell.m_rcBox)}, {"lines", cell.m_nShapeCount}};
+        value::object entry{{"cell", cell.m_nCell}, {"box", box_value(cell.m_rcBox)}, {"lines", cell.m_nShapeCount}};
         if (polygons && k < polygons->m_pPolygonCells.size())
             entry.emplace_back("polygons", polygons->m_pPolygonCells[k].m_nShapeCount);
         cells.emplace_back(std::move(entry));
