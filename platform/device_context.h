@@ -5,19 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/color.h"
 #include "platform/geometry.h"
 
 namespace platform {
-
-// Colour reference 0x00BBGGRR.
-using COLORREF = std::uint32_t;
-
-constexpr COLORREF RGB(unsigned red, unsigned green, unsigned blue) {
-    return (red & 0xFFu) | (green & 0xFFu) << 8 | (blue & 0xFFu) << 16;
-}
-constexpr unsigned GetRValue(COLORREF c) { return c & 0xFFu; }
-constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFFu; }
-constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFFu; }
 
 // Pen styles: only solid lines are drawn; PS_NULL draws no outline.
 enum : int { PS_SOLID = 0, PS_NULL = 5 };

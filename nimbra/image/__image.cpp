@@ -193,7 +193,7 @@ void __image::set_color(int x, int y, RGBQUAD colour) {
 }
 
 void __image::set_color(int x, int y, COLORREF colour) {
-    set_color(x, y, RGBQUAD{blue_of(colour), green_of(colour), red_of(colour), 0});
+    set_color(x, y, RGBQUAD{platform::GetBValue(colour), platform::GetGValue(colour), platform::GetRValue(colour), 0});
 }
 
 void __image::set_xdpi(int dpi) {

@@ -3,16 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/color.h"
 #include "platform/endian.h"
 
 namespace tarvel_tech::nimbra {
 
-// A Windows colour reference, 0x00BBGGRR: red in the lowest byte.
-using COLORREF = std::uint32_t;
-
-inline constexpr std::uint8_t red_of(COLORREF c) { return static_cast<std::uint8_t>(c); }
-inline constexpr std::uint8_t green_of(COLORREF c) { return static_cast<std::uint8_t>(c >> 8); }
-inline constexpr std::uint8_t blue_of(COLORREF c) { return static_cast<std::uint8_t>(c >> 16); }
+using platform::COLORREF;
 
 // One palette entry as a packed bitmap holds it: blue, green, red, reserved.
 struct RGBQUAD {

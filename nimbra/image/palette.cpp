@@ -78,9 +78,9 @@ void __image::palette::replace(const COLORREF* colours, int n) {
     const int m = std::min<long>(n, count());
     for (int i = 0; i < m; ++i) {
         std::uint8_t* e = entry(i);
-        e[0] = blue_of(colours[i]);
-        e[1] = green_of(colours[i]);
-        e[2] = red_of(colours[i]);
+        e[0] = platform::GetBValue(colours[i]);
+        e[1] = platform::GetGValue(colours[i]);
+        e[2] = platform::GetRValue(colours[i]);
     }
 }
 
@@ -98,7 +98,7 @@ void __image::palette::replace_index(int index, RGBQUAD c) {
 }
 
 void __image::palette::replace_index(int index, COLORREF colour) {
-    replace_index(index, RGBQUAD{blue_of(colour), green_of(colour), red_of(colour), 0});
+    replace_index(index, RGBQUAD{platform::GetBValue(colour), platform::GetGValue(colour), platform::GetRValue(colour), 0});
 }
 
 void __image::palette::swap_index(int i, int j) {
@@ -141,7 +141,7 @@ bool __image::palette::is_valid() const {
 
 void __image::palette::blend(COLORREF colour, int percent) {
     percent = std::clamp(percent, 0, 100);
-    const std::uint8_t target[3] = {blue_of(colour), green_of(colour), red_of(colour)};
+    const std::uint8_t target[3] = {platform::GetBValue(colour), platform::GetGValue(colour), platform::GetRValue(colour)};
     const std::uint32_t n = count();
     for (std::uint32_t i = 0; i < n; ++i) {
         std::uint8_t* e = entry(static_cast<int>(i));
