@@ -8,7 +8,9 @@
 
 namespace formats {
 
-// One layer of a text export: its objects in file order.
+// One layer of a text export: its objects in file order. The map makes one layer of its own
+// per object type from Select(type): the selection's objects, in order, each hand out their
+// points (GetPointCount, GetPoint), which is all a shape takes from them.
 class CKTFLayer : public CKTF {
 public:
     CKTFLayer() = default;

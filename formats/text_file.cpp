@@ -92,8 +92,18 @@ bool write_text_file(const std::string& path, std::string_view text, std::string
         error = os_error("cannot replace", path);
         written = false;
     }
-    if (!written) ::unlink(temporary.c_str());
-    return written;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The new name is on disk only once the folder is.
+    const std::string folder = platform::directory_part(path);
+    const int folder_fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_fd >= 0) {
+        ::fsync(folder_fd);
+        ::close(folder_fd);
+    }
+    return true;
 }
 
 }  // namespace formats

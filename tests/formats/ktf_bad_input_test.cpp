@@ -74,12 +74,10 @@ TEST(KtfBadInput, ValuesLongerThanTheirFieldsAreCutAndShortPointsFilledWithZero)
                huge + "\nObject\n{\nLabel=" + huge + "\nFontName=" + huge + "\nFillChar=\nTag=+12abc\nOld_ID=99999999999\n"
                "Points\n{\nXYZ=5\nXYZ=\nXYZ=1,x,3\nXYZ=1;2\nXYZ=-1e999,0x10,inf\n}\n}\n}\n}\n");
     ASSERT_EQ(file.status, 0);
-    EXPECT_EQ(std::string(file.group.description), huge.substr(0, 259));
     EXPECT_EQ(std::string(file.group.datum), huge.substr(0, 29));
     EXPECT_EQ(std::string(file.group.createdOn), huge.substr(0, 24));
     const CKTFObject& o = file.group.layers.at(0).objects.at(0);
     EXPECT_EQ(std::string(file.group.layers[0].description), huge.substr(0, 99));
-    EXPECT_EQ(std::string(o.label), huge.substr(0, 99));
     EXPECT_EQ(std::string(o.fontName), huge.substr(0, 49));
     EXPECT_EQ(o.fillChar, '\0');
     EXPECT_EQ(o.tag, 12);

@@ -149,7 +149,20 @@ TEST(KtfFile, GeneratedExportsReadBackWhateverTheirLayout) {
         std::size_t label = 0;
         for (int i = 0; i < layers; ++i) {
             const auto& objects = model[static_cast<std::size_t>(i)];
-            ASSERT_EQ(file.group.GetLayer(i)->GetObjectCount(), static_cast<int>(objects.size()));
+            const CKTFLayer& layer = *file.group.GetLayer(i);
+            ASSERT_EQ(layer.GetObjectCount(), static_cast<int>(objects.size()));
+            // A selection holds the objects of its type in file order.
+            for (std::int16_t type = 0; type < 4; ++type) {
+                const CKTFLayer selected = layer.Select(type);
+                std::vector<int> expected, got;
+                for (std::size_t k = 0; k < objects.size(); ++k)
+                    if (objects[k].first == type) expected.push_back(static_cast<int>(objects[k].second.size()));
+                for (const CKTFObject& o : selected.objects) {
+                    EXPECT_EQ(o.type, type);
+                    got.push_back(o.GetPointCount() * 3);
+                }
+                EXPECT_EQ(got, expected);
+            }
             for (std::size_t k = 0; k < objects.size(); ++k) {
                 const CKTFObject& o = file.group.layers[static_cast<std::size_t>(i)].objects[k];
                 EXPECT_EQ(o.type, objects[k].first);
