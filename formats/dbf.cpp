@@ -3,6 +3,7 @@
 #include <shapefil.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string_view>
 
@@ -116,9 +117,11 @@ unsigned CDBF::Open(const std::string& path) {
         m_aKinds.push_back(kind_of_type(field.type));
         m_strTypes.push_back(field.type);
     }
+    // shapelib keeps 31 bits of the header's count (0x80000000 reads as none), while the
+    // count is unsigned; it walks the records by the count checked against the file.
     m_nHeaderRecordCount = layout.header_records;
-    m_nRecordCount = std::min<std::uint32_t>(
-        layout.records, static_cast<std::uint32_t>(std::max(0, DBFGetRecordCount(opened->handle))));
+    m_nRecordCount = std::min<std::uint32_t>(layout.records, INT_MAX);
+    opened->handle->nRecords = static_cast<int>(m_nRecordCount);
     m_pTable = std::move(opened);
     MoveFirst();
     return 0;

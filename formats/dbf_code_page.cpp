@@ -34,6 +34,23 @@ bool parse_number(std::string_view digits, unsigned& n) {
     return ec == std::errc() && end == digits.data() + digits.size();
 }
 
+bool is_letter_or_digit(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+// A code page's name is a short word of ASCII letters, digits and a few separators. Anything
+// else (a binary file, a page of text) names none, and is never handed to the converter,
+// which would skip the characters it does not take and could read what is left as the
+// locale's own code page.
+bool is_plausible_name(std::string_view text) {
+    constexpr std::size_t longest = 32;
+    if (text.size() > longest) return false;
+    bool letter_or_digit = false;
+    for (char c : text) {
+        if (is_letter_or_digit(c)) letter_or_digit = true;
+        else if (c != ' ' && c != '-' && c != '_' && c != '.' && c != ':') return false;
+    }
+    return letter_or_digit;
+}
+
 bool starts_with(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // The language driver bytes of dBASE and of the GIS programs that write tables, with the
@@ -86,6 +103,7 @@ std::string code_page_of_cpg(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (!is_plausible_name(text)) return {};
 
     std::string upper(text);
     for (char& c : upper)

@@ -1,8 +1,6 @@
 #include "formats/dbf_value.h"
 
-#include <charconv>
-#include <cmath>
-
+#include "formats/number_text.h"
 #include "platform/code_page.h"
 
 namespace formats {
@@ -33,18 +31,7 @@ unsigned days_in_month(unsigned y, unsigned m) {
 }  // namespace
 
 bool parse_dbf_number(std::string_view text, double& number) {
-    text = trim_blanks(text);
-    // from_chars takes no plus sign; a sign after it would be a second one.
-    if (!text.empty() && text[0] == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text[0] == '-') return false;
-    }
-    if (text.empty()) return false;
-    double value = 0.0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return false;
-    number = value;
-    return true;
+    return parse_finite_number(trim_blanks(text), number);
 }
 
 bool parse_dbf_date(std::string_view text, double& days) {

@@ -67,7 +67,8 @@ TEST_F(DbfBadInput, ATruncatedTableGivesTheCompleteRecordsBeforeTheCut) {
 }
 
 TEST_F(DbfBadInput, RecordCountsTheFileDoesNotHoldAreNotBelieved) {
-    for (std::int64_t claimed : {4LL, 1000000LL, 0x7FFFFFFFLL, 0xFFFFFFFFLL}) {
+    // Counts of 2^31 and more too: the count is unsigned, whatever shapelib keeps of it.
+    for (std::int64_t claimed : {4LL, 1000000LL, 0x7FFFFFFFLL, 0x80000000LL, 0x80000001LL, 0xFFFFFFFFLL}) {
         table_bytes t = three_records();
         t.header_records = claimed;
         CDBF table;
@@ -169,5 +170,22 @@ TEST_F(DbfBadInput, GarbageNeverBreaksTheReader) {
         walk(table);
         table.MovePrev();
         table.MoveTo(0xFFFFFFFFu);
+    }
+}
+
+// A .cpg file that holds no code page's name (a binary file, a long line) names none: the
+// table falls back to its language driver, and the bytes are never shown as a name.
+TEST_F(DbfBadInput, CodePageFilesThatNameNothingAreIgnored) {
+    table_bytes t = three_records();
+    t.language_driver = 0xC9;
+    const std::string path = save(t.build());
+    const std::vector<std::vector<std::uint8_t>> cpgs = {
+        std::vector<std::uint8_t>(5000, 0xFF), std::vector<std::uint8_t>(300, 'A'), {'-', '-'}, {'(', ')'}, {0}};
+    for (const auto& cpg : cpgs) {
+        test_support::write_bytes(dir.file("t.cpg"), cpg);
+        CDBF table;
+        ASSERT_EQ(table.Open(path), 0u);
+        EXPECT_EQ(table.GetCodePage(), "CP1251") << cpg.size();
+        EXPECT_EQ(table.MoveTo(1)[0].m_strValue, u"first");
     }
 }
