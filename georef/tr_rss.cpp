@@ -1,5 +1,6 @@
 #include "georef/tr_rss.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -30,11 +31,15 @@ double TargetScale(const CPt* dst, int n) {
 // kernel itself lowered meanwhile stays lowered.
 class quiet_kernel_warnings {
 public:
-    quiet_kernel_warnings() { isml::UERSET(kQuiet, m_nFormer); }
+    quiet_kernel_warnings() {
+        isml::UERSET(kQuiet, m_nFormer);
+        if (m_nFormer < kQuiet) isml::UERSET(m_nFormer, m_nSet);
+        m_nSet = std::min(kQuiet, m_nFormer);
+    }
     ~quiet_kernel_warnings() {
         int now = 0;
         isml::UERSET(m_nFormer, now);
-        if (now != kQuiet) isml::UERSET(now, now);
+        if (now != m_nSet) isml::UERSET(now, now);
     }
     quiet_kernel_warnings(const quiet_kernel_warnings&) = delete;
     quiet_kernel_warnings& operator=(const quiet_kernel_warnings&) = delete;
@@ -42,6 +47,7 @@ public:
 private:
     static constexpr int kQuiet = 2;  // terminal errors and warnings with a fix
     int m_nFormer = 4;
+    int m_nSet = kQuiet;
 };
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -141,27 +140,15 @@ TEST(FootHold, DrawsMarkersCentredAndRedNumbersBeside) {
     const platform::COLORREF colour = dc.SetTextColor(platform::RGB(0, 0, 255));
     EXPECT_EQ(list.Draw(&dc, CPoint{5, -4}, 3), 2);
 
-    // Plane (10, 20) at ((5 + 10) * 3, (-4 + 20) * 3) = (45, 48); (-3, 7) at (6, 9).
+    // Plane (10, 20) at ((5 + 10) * 3, (-4 + 20) * 3) = (45, 48); (-3, 7) at (6, 9). Where the
+    // markers land is seen on real pixels below.
     std::vector<std::string> labels;
-    int left = 1 << 30, top = 1 << 30, right = -left, bottom = -top, rects = 0;
-    for (const auto& c : dc.calls()) {
+    for (const auto& c : dc.calls())
         if (c.text.rfind("TextOut", 0) == 0) {
             labels.push_back(c.text);
             EXPECT_EQ(c.text_color, platform::RGB(255, 0, 0));
-            continue;
         }
-        int l, t, r, b;
-        ASSERT_EQ(std::sscanf(c.text.c_str(), "FillSolidRect %d %d %d %d", &l, &t, &r, &b), 4) << c.text;
-        if (labels.empty()) left = std::min(left, l), top = std::min(top, t), right = std::max(right, r),
-                            bottom = std::max(bottom, b), ++rects;
-    }
     EXPECT_EQ(labels, (std::vector<std::string>{"TextOut 61 48 1", "TextOut 22 9 2"}));
-    // The first marker lies in the 32 x 32 box around (45, 48).
-    EXPECT_GT(rects, 10);
-    EXPECT_GE(left, 45 - 16);
-    EXPECT_GE(top, 48 - 16);
-    EXPECT_LE(right, 45 + 16);
-    EXPECT_LE(bottom, 48 + 16);
     EXPECT_EQ(dc.fonts, std::vector<std::string>(2, "Arial 36 1 align 24 mode 1"));
     // What the context had before comes back.
     EXPECT_EQ(dc.GetCurrentFont(), before);

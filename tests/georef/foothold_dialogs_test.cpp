@@ -178,18 +178,6 @@ TEST_F(FootHoldDialogs, PointsListRowsAndButtons) {
     dlg.OnDeleteAll();
     EXPECT_EQ(list.GetCount(), 0);
     EXPECT_EQ(list.GetUsedCount(), 0);
-
-    // Shown through the service, which plays the operator.
-    list.Add(CPoint{1, 1});
-    ui.answer_points_list([](platform::points_list_dialog& d) {
-        d.OnClickRow(0);
-        d.OnDelete();
-        return platform::IDOK;
-    });
-    EXPECT_EQ(dlg.DoModal(), platform::IDOK);
-    ASSERT_EQ(ui.points_lists().size(), 1u);
-    EXPECT_EQ(ui.points_lists()[0].rows.size(), 1u);
-    EXPECT_EQ(list.GetCount(), 0);
 }
 
 TEST_F(FootHoldDialogs, AClickAddsAFootholdUnlessCancelled) {

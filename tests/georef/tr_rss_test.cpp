@@ -153,6 +153,14 @@ TEST_F(TrRSS, CollinearPairsStillAnswerWithWarnings) {
     // The line itself is fitted; across it the steps change nothing they cannot see.
     EXPECT_LT(tr.Residual(src.data(), dst.data(), 3), 1e-12);
     for (double g : tr.GetInverse()) EXPECT_TRUE(std::isfinite(g));
+    // The second start holds the warnings back only while it runs, and never raises a level.
+    EXPECT_EQ(Level(), 4);
+    SetLevel(1);
+    ui.clear();
+    CTrRSS again;
+    again.Fit(src.data(), dst.data(), 3);
+    EXPECT_EQ(Level(), 1);
+    EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(TrRSS, CoefficientsAreTheExactInverseAlsoAtRightAngles) {
