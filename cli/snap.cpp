@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "georef/snap.h"
 #include "georef/tr_rss.h"
+#include "platform/ui_service.h"
 
 namespace cli {
 namespace {
@@ -56,9 +57,13 @@ int run_snap(const std::vector<std::string>& raw) {
     }
     const int n = static_cast<int>(plane.size());
 
-    // A fresh transformation, as a layer has before its first snap.
+    // A fresh transformation, as a layer has before its first snap. The kernel would repeat
+    // its warning at every step of the fit; on the console each is said once.
     georef::CTrRSS tr;
-    if (!georef::SnapFit(tr, plane.data(), ground.data(), n)) return exit_input;
+    {
+        platform::distinct_messages once;
+        if (!georef::SnapFit(tr, plane.data(), ground.data(), n)) return exit_input;
+    }
 
     value::array points;
     for (int i = 0; i < n; ++i) {

@@ -1,8 +1,10 @@
 #include "georef/tr_rss.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
+#include "georef/isml.h"
 #include "georef/matrix.h"
 #include "platform/endian.h"
 #include "platform/file.h"
@@ -13,6 +15,40 @@ namespace {
 // Steps of one fit, and the steps still made after the first one that does not improve.
 constexpr int kStepBudget = 100;
 constexpr int kStepsAfterStall = 3;
+
+// Two ends of the steps are the same optimum when their residuals differ by less than this
+// share, or by less than rounding of targets of the given magnitude makes.
+constexpr double kSameResidual = 1e-9;
+constexpr double kRoundingFloor = 1e-12;
+
+double TargetScale(const CPt* dst, int n) {
+    double scale = 0.0;
+    for (int i = 0; i < n; ++i) scale = std::fmax(scale, std::fmax(std::fabs(dst[i].x), std::fabs(dst[i].y)));
+    return scale;
+}
+
+// Holds the kernel's warnings back while it lives; terminal errors still show. A level the
+// kernel itself lowered meanwhile stays lowered.
+class quiet_kernel_warnings {
+public:
+    quiet_kernel_warnings() {
+        isml::UERSET(kQuiet, m_nFormer);
+        if (m_nFormer < kQuiet) isml::UERSET(m_nFormer, m_nSet);
+        m_nSet = std::min(kQuiet, m_nFormer);
+    }
+    ~quiet_kernel_warnings() {
+        int now = 0;
+        isml::UERSET(m_nFormer, now);
+        if (now != m_nSet) isml::UERSET(now, now);
+    }
+    quiet_kernel_warnings(const quiet_kernel_warnings&) = delete;
+    quiet_kernel_warnings& operator=(const quiet_kernel_warnings&) = delete;
+
+private:
+    static constexpr int kQuiet = 2;  // terminal errors and warnings with a fix
+    int m_nFormer = 4;
+    int m_nSet = kQuiet;
+};
 
 }  // namespace
 
@@ -39,7 +75,7 @@ double CTrRSS::Residual(const CPt* src, const CPt* dst, int n) const {
     return std::sqrt(sum / n);
 }
 
-bool CTrRSS::Fit(const CPt* src, const CPt* dst, int n) {
+void CTrRSS::Steps(const CPt* src, const CPt* dst, int n) {
     int budget = kStepBudget;
     double best = CTrRSS::Residual(src, dst, n);
     bool firstStall = true;
@@ -83,9 +119,79 @@ bool CTrRSS::Fit(const CPt* src, const CPt* dst, int n) {
         }
         if (e < best) best = e;
     }
+}
+
+bool CTrRSS::Fit(const CPt* src, const CPt* dst, int n) {
+    Steps(src, dst, n);
+    // The steps find the optimum only from nearby: from the identity, a picture turned by
+    // more than about 45 degrees ends far from it. The same steps are also made from the
+    // similarity that fits the pairs best, and the better end is kept; when both end at the
+    // same optimum, the first is kept.
+    CTrRSS other;
+    if (n > 0 && other.StartFromSimilarity(src, dst, n)) {
+        {
+            // The kernel has already said what it had to say about these pairs.
+            quiet_kernel_warnings quiet;
+            other.Steps(src, dst, n);
+        }
+        const double mine = CTrRSS::Residual(src, dst, n);
+        const double theirs = other.Residual(src, dst, n);
+        if (theirs < mine - std::fmax(kSameResidual * mine, kRoundingFloor * TargetScale(dst, n))) {
+            m_dTheta = other.m_dTheta;
+            m_dSx = other.m_dSx;
+            m_dSy = other.m_dSy;
+            m_dTx = other.m_dTx;
+            m_dTy = other.m_dTy;
+        }
+    }
     UpdateCoefficients();
     m_bValid = true;
     return true;
+}
+
+bool CTrRSS::StartFromSimilarity(const CPt* src, const CPt* dst, int n) {
+    double mx = 0, my = 0, mX = 0, mY = 0;
+    for (int i = 0; i < n; ++i) {
+        mx += src[i].x, my += src[i].y;
+        mX += dst[i].x, mY += dst[i].y;
+    }
+    mx /= n, my /= n, mX /= n, mY /= n;
+    // Sums over the pairs taken about their centres.
+    double ss = 0, xX = 0, yY = 0, yX = 0, xY = 0;
+    for (int i = 0; i < n; ++i) {
+        const double x = src[i].x - mx, y = src[i].y - my;
+        const double X = dst[i].x - mX, Y = dst[i].y - mY;
+        ss += x * x + y * y;
+        xX += x * X, yY += y * Y, yX += y * X, xY += x * Y;
+    }
+    if (!(ss > 0.0) || !std::isfinite(ss)) return false;
+
+    // X = a x + b y + tx with either Y = -b x + a y + ty (sy = sx) or Y = b x - a y + ty
+    // (sy = -sx, a picture whose rows run against the latitude); a = k cos(theta) and
+    // b = k sin(theta) in both.
+    bool found = false;
+    double best = 0.0;
+    for (const double flip : {1.0, -1.0}) {
+        const double a = (xX + flip * yY) / ss, b = (yX - flip * xY) / ss;
+        const double k = std::hypot(a, b);
+        if (!(k > 0.0) || !std::isfinite(k)) continue;
+        CTrRSS candidate;
+        candidate.m_dTheta = std::atan2(b, a);
+        candidate.m_dSx = k;
+        candidate.m_dSy = flip * k;
+        candidate.m_dTx = mX - (a * mx + b * my);
+        candidate.m_dTy = mY - flip * (-b * mx + a * my);
+        const double e = candidate.Residual(src, dst, n);
+        if (!std::isfinite(e) || (found && e >= best)) continue;
+        found = true;
+        best = e;
+        m_dTheta = candidate.m_dTheta;
+        m_dSx = candidate.m_dSx;
+        m_dSy = candidate.m_dSy;
+        m_dTx = candidate.m_dTx;
+        m_dTy = candidate.m_dTy;
+    }
+    return found;
 }
 
 void CTrRSS::SetParameters(double theta, double sx, double sy, double tx, double ty) {

@@ -29,7 +29,8 @@ public:
     CPt Forward(const CPt& p) const override;
     // (g0 x + g1 y + g2, g3 x + g4 y + g5, 0).
     CPt Inverse(const CPt& p) const override;
-    // Gauss-Newton from the current parameters with a fixed budget of steps; never fails.
+    // Gauss-Newton with a fixed budget of steps from the current parameters, and again from
+    // the best similarity of the pairs; the better end is kept. Never fails.
     bool Fit(const CPt* src, const CPt* dst, int n) override;
     // Root-mean-square error of the parameters themselves (the coefficients may be stale
     // while fitting).
@@ -51,6 +52,11 @@ public:
     void Read(platform::CFile& file);
 
 private:
+    // The steps of one fit from the current parameters.
+    void Steps(const CPt* src, const CPt* dst, int n);
+    // The parameters of the similarity (sy = sx or sy = -sx) that fits the pairs best, in
+    // closed form; false when the pairs give none (all sources at one place).
+    bool StartFromSimilarity(const CPt* src, const CPt* dst, int n);
     void UpdateCoefficients();
     // Calls field on each member of the record in the record's order.
     template <class Self, class Field>

@@ -53,6 +53,14 @@ std::unique_ptr<CHintWindow> CUIService::CreateHint(const hint_popup&) {
 
 int CUIService::ChooseIcon(const std::vector<icon_choice>&) { return -1; }
 
+coords_dialog::~coords_dialog() = default;
+
+points_list_dialog::~points_list_dialog() = default;
+
+int CUIService::ShowCoordsDialog(coords_dialog&) { return IDCANCEL; }
+
+int CUIService::ShowPointsList(points_list_dialog&) { return IDCANCEL; }
+
 int DefaultAnswer(unsigned type) {
     static const int answers[][3] = {
         {IDOK, IDOK, IDOK},              // MB_OK
@@ -80,5 +88,31 @@ CUIService* SetUIService(CUIService* service) {
 int AfxMessageBox(const std::string& text, unsigned type) {
     return ui().MessageBox(text, kApplicationTitle, type);
 }
+
+distinct_messages::distinct_messages() : m_pPrevious(&ui()), m_pInstalledBefore(SetUIService(this)) {}
+
+distinct_messages::~distinct_messages() { SetUIService(m_pInstalledBefore); }
+
+int distinct_messages::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    for (const shown& s : m_shown)
+        if (s.text == text && s.caption == caption && s.type == type) return s.answer;
+    const int answer = m_pPrevious->MessageBox(text, caption, type);
+    m_shown.push_back({text, caption, type, answer});
+    return answer;
+}
+
+std::unique_ptr<CProgressWindow> distinct_messages::CreateProgress(const std::string& caption) {
+    return m_pPrevious->CreateProgress(caption);
+}
+
+std::unique_ptr<CHintWindow> distinct_messages::CreateHint(const hint_popup& popup) {
+    return m_pPrevious->CreateHint(popup);
+}
+
+int distinct_messages::ChooseIcon(const std::vector<icon_choice>& icons) { return m_pPrevious->ChooseIcon(icons); }
+
+int distinct_messages::ShowCoordsDialog(coords_dialog& dialog) { return m_pPrevious->ShowCoordsDialog(dialog); }
+
+int distinct_messages::ShowPointsList(points_list_dialog& dialog) { return m_pPrevious->ShowPointsList(dialog); }
 
 }  // namespace platform

@@ -80,6 +80,69 @@ struct icon_choice {
     const std::uint16_t* pixels = nullptr;
 };
 
+// Column alignments of a report list, with the values the system was written against.
+enum : int { LVCFMT_LEFT = 0, LVCFMT_RIGHT = 1, LVCFMT_CENTER = 2 };
+
+// The dialog in which the operator types a foothold's latitude and longitude in degrees and
+// minutes. The model keeps what the fields hold and what OK does; the desktop program only
+// shows it: edit fields with these texts, two buttons labelled with the hemispheres that
+// toggle them, a "Don't use" check box, OK and Cancel.
+class coords_dialog {
+public:
+    enum field : int {
+        latitude_degrees,
+        latitude_minutes,
+        longitude_degrees,
+        longitude_minutes,
+        number,
+        field_count
+    };
+
+    virtual ~coords_dialog();
+    virtual std::string GetCaption() const = 0;
+    // The text of an edit field, as the operator sees and types it.
+    virtual std::string GetText(int field) const = 0;
+    virtual void SetText(int field, const std::string& text) = 0;
+    // "N" or "S", "E" or "W": the labels of the hemisphere buttons.
+    virtual std::string GetLatitudeHemisphere() const = 0;
+    virtual std::string GetLongitudeHemisphere() const = 0;
+    virtual void ToggleLatitudeHemisphere() = 0;
+    virtual void ToggleLongitudeHemisphere() = 0;
+    virtual bool GetDontUse() const = 0;
+    virtual void SetDontUse(bool dontUse) = 0;
+    // Checks the fields and applies them. false: a field is refused (the operator has been
+    // told which range it takes) and the dialog stays open with that field focused.
+    virtual bool OnOK() = 0;
+    // The field refused by the last OnOK, or -1.
+    virtual int GetBadField() const = 0;
+};
+
+// One column of a report list: its title, width in pixels and alignment (LVCFMT_).
+struct list_column {
+    std::string title;
+    int width = 0;
+    int format = LVCFMT_LEFT;
+};
+
+// The list of a layer's footholds: a report list with full-row selection and grid lines, and
+// the buttons "Ok", "&Delete", "&Edit" and "Del All". The desktop program shows the rows, tells
+// the model which row was clicked and which button was pressed, and shows the rows afresh
+// after each button (they may have changed).
+class points_list_dialog {
+public:
+    virtual ~points_list_dialog();
+    virtual std::string GetCaption() const = 0;
+    virtual const std::vector<list_column>& GetColumns() const = 0;
+    virtual int GetRowCount() const = 0;
+    virtual std::string GetText(int row, int column) const = 0;
+    // The row that Delete and Edit act on, to be shown selected; -1 when there is none.
+    virtual int GetSelectedRow() const = 0;
+    virtual void OnClickRow(int row) = 0;
+    virtual void OnDelete() = 0;
+    virtual void OnEdit() = 0;
+    virtual void OnDeleteAll() = 0;
+};
+
 // Everything the model asks of the operator goes through one process-wide service: the
 // desktop program installs its windows, the command-line front end answers on the console,
 // tests record. Further kinds of interaction join as further virtual operations.
@@ -101,6 +164,10 @@ public:
     // The icon chooser: the position of the chosen icon in the list, -1 when none is
     // chosen. The console chooses none.
     virtual int ChooseIcon(const std::vector<icon_choice>& icons);
+    // The modal dialogs of the footholds; each answers IDOK or IDCANCEL. The console shows
+    // neither and answers IDCANCEL at once, having changed nothing.
+    virtual int ShowCoordsDialog(coords_dialog& dialog);
+    virtual int ShowPointsList(points_list_dialog& dialog);
 };
 
 // The installed service; the console one when nothing else has been installed.
@@ -108,6 +175,34 @@ CUIService& ui();
 // Installs a service (nullptr: the console one again) and answers the one it replaces, so
 // that the caller can put it back. The caller keeps ownership.
 CUIService* SetUIService(CUIService* service);
+
+// While it lives, it stands in for the installed service and passes each distinct message
+// (text, caption and style) on once, answering a repeat as the first was answered; everything
+// else goes straight through. For the console, where the fitting kernel would otherwise print
+// the same warning at every step of a fit.
+class distinct_messages : public CUIService {
+public:
+    distinct_messages();
+    ~distinct_messages() override;
+
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    std::unique_ptr<CProgressWindow> CreateProgress(const std::string& caption) override;
+    std::unique_ptr<CHintWindow> CreateHint(const hint_popup& popup) override;
+    int ChooseIcon(const std::vector<icon_choice>& icons) override;
+    int ShowCoordsDialog(coords_dialog& dialog) override;
+    int ShowPointsList(points_list_dialog& dialog) override;
+
+private:
+    struct shown {
+        std::string text;
+        std::string caption;
+        unsigned type;
+        int answer;
+    };
+    CUIService* m_pPrevious;         // the service that answers
+    CUIService* m_pInstalledBefore;  // what SetUIService put back: nullptr for the console
+    std::vector<shown> m_shown;
+};
 
 // A message under the program's own caption.
 int AfxMessageBox(const std::string& text, unsigned type = MB_OK);

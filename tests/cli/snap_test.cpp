@@ -90,14 +90,41 @@ TEST(CliSnap, ResidualsAreGroundMinusFitted) {
     EXPECT_GT(o["residual"].toDouble(), 5e-5);
 }
 
-TEST(CliSnap, CollinearPointsAnswerWithTheKernelsWarning) {
-    auto r = run_cli({"snap", "--gcp", "0,0,37,55", "--gcp", "100,100,37.01,54.99", "--gcp",
-                      "200,200,37.02,54.98"});
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_NE(r.out.find("residual: "), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("ISML Message: WARNING ERROR,11X,7H(IER = 33) FROM IMSL ROUTINE LGINF   \n"),
-              std::string::npos)
-        << r.err;
+TEST(CliSnap, FootholdsThatDoNotDetermineATransformationAreRefused) {
+    const std::string warning = "ISML Message: WARNING ERROR,11X,7H(IER = 33) FROM IMSL ROUTINE LGINF   \n";
+    const std::string cannot = "Plotwright: The foothold points do not determine the transformation: ";
+    const struct {
+        std::vector<std::string> gcps;
+        bool kernel_warns;
+        std::string reason;
+    } cases[] = {
+        {{"0,0,37,55", "100,100,37.01,54.99", "200,200,37.02,54.98"}, true,
+         "their places on the picture all lie on one line.\n"},
+        {{"5,5,37,55", "5,5,37,55", "5,5,37,55"}, true,
+         "fewer than 3 of them are at different places on the picture.\n"},
+        {{"0,0,37,55", "100,0,37.01,54.99", "0,100,37.02,54.98"}, false,
+         "their coordinates all lie on one line.\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"snap", "--json"};
+        for (const std::string& g : c.gcps) args.insert(args.end(), {"--gcp", g});
+        auto r = run_cli(args);
+        EXPECT_EQ(r.exit_code, 2) << c.gcps[1];
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        // The kernel's warning once, then the reason.
+        EXPECT_EQ(r.err, (c.kernel_warns ? warning : std::string()) + cannot + c.reason);
+    }
+}
+
+TEST(CliSnap, PicturesTurnedAnyWaySnap) {
+    for (const double degrees : {90.0, 135.0, 180.0, 270.0}) {
+        const Params p{degrees * 3.141592653589793 / 180.0, 8e-5, -6e-5, 37.25, 55.9};
+        const QJsonObject o = run_json(Gcps(p, kPixels));
+        EXPECT_LT(o["residual"].toDouble(), 1e-9) << degrees;
+        const double c = std::cos(p.theta), s = std::sin(p.theta);
+        const double f[6] = {c * p.sx, s * p.sx, p.tx, -s * p.sy, c * p.sy, p.ty};
+        for (int i = 0; i < 6; ++i) EXPECT_NEAR(at(o, "f", i), f[i], 1e-9 * std::fmax(1.0, std::fabs(f[i]))) << degrees;
+    }
 }
 
 TEST(CliSnap, FewerThanThreePairsRefused) {

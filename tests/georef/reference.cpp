@@ -99,4 +99,53 @@ dense random(int rows, int cols, unsigned seed) {
     return a;
 }
 
+georef::CPt Apply(const rss& p, const georef::CPt& q) {
+    const double c = std::cos(p.theta), s = std::sin(p.theta);
+    return georef::CPt((c * q.x + s * q.y) * p.sx + p.tx, (-s * q.x + c * q.y) * p.sy + p.ty, 0.0);
+}
+
+double Rms(const rss& p, const std::vector<georef::CPt>& src, const std::vector<georef::CPt>& dst) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < src.size(); ++i) {
+        const georef::CPt m = Apply(p, src[i]);
+        sum += (m.x - dst[i].x) * (m.x - dst[i].x) + (m.y - dst[i].y) * (m.y - dst[i].y);
+    }
+    return std::sqrt(sum / static_cast<double>(src.size()));
+}
+
+rss rss_fit(const std::vector<georef::CPt>& src, const std::vector<georef::CPt>& dst, double lo, double hi) {
+    const double n = static_cast<double>(src.size());
+    double mx = 0, my = 0, mX = 0, mY = 0;
+    for (std::size_t i = 0; i < src.size(); ++i) mx += src[i].x, my += src[i].y, mX += dst[i].x, mY += dst[i].y;
+    mx /= n, my /= n, mX /= n, mY /= n;
+    // Straight lines through the centres: X - mX = sx (u - mu), Y - mY = sy (v - mv).
+    auto best_for = [&](double theta) {
+        const double c = std::cos(theta), s = std::sin(theta);
+        double uu = 0, vv = 0, uX = 0, vY = 0;
+        for (std::size_t i = 0; i < src.size(); ++i) {
+            const double x = src[i].x - mx, y = src[i].y - my;
+            const double u = c * x + s * y, v = -s * x + c * y;
+            uu += u * u, vv += v * v, uX += u * (dst[i].x - mX), vY += v * (dst[i].y - mY);
+        }
+        const double sx = uX / uu, sy = vY / vv;
+        return rss{theta, sx, sy, mX - sx * (c * mx + s * my), mY - sy * (-s * mx + c * my)};
+    };
+    auto cost = [&](double theta) { return Rms(best_for(theta), src, dst); };
+    constexpr int kSteps = 4000;
+    const double step = (hi - lo) / kSteps;
+    double best = lo;
+    for (int i = 0; i <= kSteps; ++i)
+        if (cost(lo + step * i) < cost(best)) best = lo + step * i;
+    double a = best - step, b = best + step;
+    const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+    for (int i = 0; i < 200; ++i) {
+        const double x1 = b - g * (b - a), x2 = a + g * (b - a);
+        if (cost(x1) < cost(x2))
+            b = x2;
+        else
+            a = x1;
+    }
+    return best_for((a + b) / 2.0);
+}
+
 }  // namespace reference

@@ -83,3 +83,34 @@ int recording_ui::ChooseIcon(const std::vector<platform::icon_choice>& icons) {
 }
 
 }  // namespace test_support
+
+namespace test_support {
+
+int recording_ui::ShowCoordsDialog(platform::coords_dialog& dialog) {
+    coords opened{dialog.GetCaption(), {}, dialog.GetLatitudeHemisphere(), dialog.GetLongitudeHemisphere(),
+                  dialog.GetDontUse()};
+    for (int f = 0; f < platform::coords_dialog::field_count; ++f) opened.texts.push_back(dialog.GetText(f));
+    coords_.push_back(std::move(opened));
+    if (coords_answers_.empty()) return platform::IDCANCEL;
+    auto answer = std::move(coords_answers_.front());
+    coords_answers_.pop_front();
+    return answer(dialog);
+}
+
+std::vector<std::vector<std::string>> recording_ui::rows_of(const platform::points_list_dialog& dialog) {
+    std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(dialog.GetRowCount()));
+    for (int r = 0; r < dialog.GetRowCount(); ++r)
+        for (int c = 0; c < static_cast<int>(dialog.GetColumns().size()); ++c)
+            rows[static_cast<std::size_t>(r)].push_back(dialog.GetText(r, c));
+    return rows;
+}
+
+int recording_ui::ShowPointsList(platform::points_list_dialog& dialog) {
+    lists_.push_back({dialog.GetCaption(), dialog.GetColumns(), rows_of(dialog), dialog.GetSelectedRow()});
+    if (list_answers_.empty()) return platform::IDOK;
+    auto answer = std::move(list_answers_.front());
+    list_answers_.pop_front();
+    return answer(dialog);
+}
+
+}  // namespace test_support

@@ -53,6 +53,35 @@ public:
     const std::vector<std::vector<platform::icon_choice>>& icon_choosers() const { return choosers_; }
     void answer_icon(int position) { icon_answers_.push_back(position); }
 
+    // Foothold coordinates dialogs: what each showed as it opened. The next one is handed to
+    // the function queued by answer_coords, which may type into it and press OK, and whose
+    // answer is the dialog's; with none queued the dialog is cancelled.
+    struct coords {
+        std::string caption;
+        std::vector<std::string> texts;  // by coords_dialog::field
+        std::string latitude_hemisphere, longitude_hemisphere;
+        bool dont_use = false;
+    };
+    int ShowCoordsDialog(platform::coords_dialog& dialog) override;
+    const std::vector<coords>& coords_dialogs() const { return coords_; }
+    void answer_coords(std::function<int(platform::coords_dialog&)> answer) { coords_answers_.push_back(std::move(answer)); }
+
+    // Foothold lists: what each showed as it opened, and the function that plays the operator
+    // (queued by answer_points_list; with none the list is closed at once with IDOK).
+    struct points_list {
+        std::string caption;
+        std::vector<platform::list_column> columns;
+        std::vector<std::vector<std::string>> rows;
+        int selected = -1;
+    };
+    int ShowPointsList(platform::points_list_dialog& dialog) override;
+    const std::vector<points_list>& points_lists() const { return lists_; }
+    void answer_points_list(std::function<int(platform::points_list_dialog&)> answer) {
+        list_answers_.push_back(std::move(answer));
+    }
+    // The rows a list shows now, cell by cell.
+    static std::vector<std::vector<std::string>> rows_of(const platform::points_list_dialog& dialog);
+
     void answer_next(int answer) { answers_.push_back(answer); }
     const std::vector<message>& messages() const { return messages_; }
     void clear() { messages_.clear(); }
@@ -66,6 +95,10 @@ private:
     std::function<void(std::size_t)> hint_tick_;
     std::vector<std::vector<platform::icon_choice>> choosers_;
     std::deque<int> icon_answers_;
+    std::vector<coords> coords_;
+    std::deque<std::function<int(platform::coords_dialog&)>> coords_answers_;
+    std::vector<points_list> lists_;
+    std::deque<std::function<int(platform::points_list_dialog&)>> list_answers_;
 };
 
 }  // namespace test_support
