@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
 #include "nimbra/layer/write_layer.h"
 #include "tests/cli/cli_support.h"
+#include "tests/nimbra/image/jpeg_bytes.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 
@@ -50,7 +52,70 @@ std::string write_layer_file(const test_support::temp_dir& dir) {
     return dir.file("layer.rre");
 }
 
+// The JPEG of a flat 96 x 48 picture with a diagonal, from the library's encoder.
+std::vector<std::uint8_t> small_jpeg() {
+    jpg_image img;
+    img.create(96, 48, 24, 2);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x) img.set_color(x, y, RGBQUAD{static_cast<std::uint8_t>(x == y ? 255 : 90), 40, 200, 0});
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length = 0;
+    EXPECT_TRUE(img.encode(bytes, length));
+    return {bytes.get(), bytes.get() + length};
+}
+
+// A one-frame layer of a 96 x 48 grid whose body is the given bytes.
+void write_one_frame_layer(const std::string& path, const std::vector<std::uint8_t>& body) {
+    write_layer w;
+    auto& h = w.get_header();
+    h.set_count_latitude_frames(1);
+    h.set_count_longitude_frames(1);
+    h.set_size_latitude_frame(96);
+    h.set_size_longitude_frame(48);
+    h.set_width_layer_image(96);
+    h.set_height_layer_image(48);
+    w.put_frame(body.data(), body.size());
+    EXPECT_TRUE(w.save(path));
+}
+
 }  // namespace
+
+TEST(CliImages, DamagedJpegsFailEverywhereWithTheirReason) {
+    test_support::temp_dir dir;
+    const auto whole = small_jpeg();
+    const std::size_t data = image_test::jpeg_scan_data_start(whole);
+    auto huge = whole;
+    image_test::set_jpeg_frame_size(huge, 65500, 65500);
+    huge.resize(data);
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        const char* reason;
+    } damaged[] = {
+        {"cut after its scan header", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data)}, "at most 0 of 48 rows present"},
+        {"cut in its scan", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>((data + whole.size()) / 2)}, " of 48 rows present"},
+        {"declaring 65500 x 65500 with no data", huge, "at most 0 of 65500 rows present"},
+    };
+    for (const auto& d : damaged) {
+        SCOPED_TRACE(d.name);
+        test_support::write_bytes(dir.file("bad.jpg"), d.bytes);
+        const auto info = run_cli({"info", dir.file("bad.jpg")});
+        EXPECT_EQ(info.exit_code, 2);
+        EXPECT_TRUE(info.out.empty());
+        EXPECT_NE(info.err.find(d.reason), std::string::npos) << info.err;
+        const auto converted = run_cli({"convert-image", dir.file("bad.jpg"), "-o", dir.file("out.bmp")});
+        EXPECT_EQ(converted.exit_code, 2);
+        EXPECT_NE(converted.err.find(d.reason), std::string::npos) << converted.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
+
+        // As the body of a layer, the frame is named with the same reason.
+        write_one_frame_layer(dir.file("bad.rre"), d.bytes);
+        const auto decoded = run_cli({"decode-rre", dir.file("bad.rre"), "-o", dir.file("out.bmp")});
+        EXPECT_EQ(decoded.exit_code, 2);
+        EXPECT_NE(decoded.err.find("cannot decode frame 0 (row 0, column 0) of"), std::string::npos) << decoded.err;
+        EXPECT_NE(decoded.err.find(d.reason), std::string::npos) << decoded.err;
+    }
+}
 
 TEST(CliImages, InfoDescribesBitmapsAndJpegs) {
     test_support::temp_dir dir;

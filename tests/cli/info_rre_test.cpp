@@ -77,6 +77,27 @@ TEST(CliInfoRre, TextOutputAndNoIndexWithoutFrames) {
     EXPECT_FALSE(run_json({"info", path, "--json"}).contains("frame_index"));
 }
 
+TEST(CliInfoRre, BodiesPastTheEndAreListedBesideTheValidity) {
+    test_support::temp_dir dir;
+    const std::string path = write_sample(dir);
+    EXPECT_TRUE(run_json({"info", path, "--json"})["frames_outside_file"].toArray().isEmpty());
+
+    // Cut one byte into the second body: the header still says valid.
+    auto bytes = test_support::read_bytes(path);
+    bytes.resize(276 + 16 + 7 + 1);
+    test_support::write_bytes(dir.file("cut.rre"), bytes);
+    const QJsonObject o = run_json({"info", dir.file("cut.rre"), "--json"});
+    EXPECT_TRUE(o["valid"].toBool());
+    EXPECT_EQ(o["frames_outside_file"].toArray(), QJsonArray{1});
+    const auto text = run_cli({"info", dir.file("cut.rre")});
+    EXPECT_NE(text.out.find("frames_outside_file: [1]\n"), std::string::npos) << text.out;
+
+    // decode-rre names the frame it cannot decode, and why.
+    const auto decoded = run_cli({"decode-rre", dir.file("cut.rre"), "-o", dir.file("out.bmp")});
+    EXPECT_EQ(decoded.exit_code, 2);
+    EXPECT_NE(decoded.err.find("frame 0 (row 0, column 0)"), std::string::npos) << decoded.err;
+}
+
 TEST(CliInfoRre, UnreadableFilesExitWithCode2AndOneLine) {
     test_support::temp_dir dir;
     auto missing = run_cli({"info", dir.file("missing.rre")});
