@@ -28,8 +28,21 @@ void run_peer(const std::string& name, const std::vector<std::string>& args) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
 }
 
-// A 2 x 2 layer of 40 x 30 JPEG frames, each a flat colour of its own.
-std::string write_layer_file(const test_support::temp_dir& dir) {
+// The JPEG of a flat 40 x 30 frame of the library's encoder, its colour from its number.
+std::vector<std::uint8_t> frame_body(int i) {
+    jpg_image f;
+    f.create(40, 30, 24, 2);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) f.set_color(x, y, RGBQUAD{0, 0, static_cast<std::uint8_t>(60 * i), 0});
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length = 0;
+    EXPECT_TRUE(f.encode(bytes, length));
+    return {bytes.get(), bytes.get() + length};
+}
+
+// A 2 x 2 layer of 40 x 30 JPEG frames, each a flat colour of its own; frame 0's body
+// replaced when one is given.
+std::string write_layer_file(const test_support::temp_dir& dir, const std::vector<std::uint8_t>& first = {}) {
     write_layer w;
     auto& h = w.get_header();
     h.set_count_latitude_frames(2);
@@ -39,50 +52,18 @@ std::string write_layer_file(const test_support::temp_dir& dir) {
     h.set_width_layer_image(80);
     h.set_height_layer_image(60);
     for (int i = 0; i < 4; ++i) {
-        jpg_image f;
-        f.create(40, 30, 24, 2);
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 40; ++x) f.set_color(x, y, RGBQUAD{0, 0, static_cast<std::uint8_t>(60 * i), 0});
-        std::unique_ptr<std::uint8_t[]> bytes;
-        std::size_t length = 0;
-        EXPECT_TRUE(f.encode(bytes, length));
-        w.put_frame(bytes.get(), length);
+        const auto body = i == 0 && !first.empty() ? first : frame_body(i);
+        w.put_frame(body.data(), body.size());
     }
     EXPECT_TRUE(w.save(dir.file("layer.rre")));
     return dir.file("layer.rre");
-}
-
-// The JPEG of a flat 96 x 48 picture with a diagonal, from the library's encoder.
-std::vector<std::uint8_t> small_jpeg() {
-    jpg_image img;
-    img.create(96, 48, 24, 2);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 96; ++x) img.set_color(x, y, RGBQUAD{static_cast<std::uint8_t>(x == y ? 255 : 90), 40, 200, 0});
-    std::unique_ptr<std::uint8_t[]> bytes;
-    std::size_t length = 0;
-    EXPECT_TRUE(img.encode(bytes, length));
-    return {bytes.get(), bytes.get() + length};
-}
-
-// A one-frame layer of a 96 x 48 grid whose body is the given bytes.
-void write_one_frame_layer(const std::string& path, const std::vector<std::uint8_t>& body) {
-    write_layer w;
-    auto& h = w.get_header();
-    h.set_count_latitude_frames(1);
-    h.set_count_longitude_frames(1);
-    h.set_size_latitude_frame(96);
-    h.set_size_longitude_frame(48);
-    h.set_width_layer_image(96);
-    h.set_height_layer_image(48);
-    w.put_frame(body.data(), body.size());
-    EXPECT_TRUE(w.save(path));
 }
 
 }  // namespace
 
 TEST(CliImages, DamagedJpegsFailEverywhereWithTheirReason) {
     test_support::temp_dir dir;
-    const auto whole = small_jpeg();
+    const auto whole = frame_body(1);
     const std::size_t data = image_test::jpeg_scan_data_start(whole);
     auto huge = whole;
     image_test::set_jpeg_frame_size(huge, 65500, 65500);
@@ -92,8 +73,8 @@ TEST(CliImages, DamagedJpegsFailEverywhereWithTheirReason) {
         std::vector<std::uint8_t> bytes;
         const char* reason;
     } damaged[] = {
-        {"cut after its scan header", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data)}, "at most 0 of 48 rows present"},
-        {"cut in its scan", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>((data + whole.size()) / 2)}, " of 48 rows present"},
+        {"cut after its scan header", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data)}, "at most 0 of 30 rows present"},
+        {"cut in its scan", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>((data + whole.size()) / 2)}, " of 30 rows present"},
         {"declaring 65500 x 65500 with no data", huge, "at most 0 of 65500 rows present"},
     };
     for (const auto& d : damaged) {
@@ -109,8 +90,7 @@ TEST(CliImages, DamagedJpegsFailEverywhereWithTheirReason) {
         EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
 
         // As the body of a layer, the frame is named with the same reason.
-        write_one_frame_layer(dir.file("bad.rre"), d.bytes);
-        const auto decoded = run_cli({"decode-rre", dir.file("bad.rre"), "-o", dir.file("out.bmp")});
+        const auto decoded = run_cli({"decode-rre", write_layer_file(dir, d.bytes), "-o", dir.file("out.bmp")});
         EXPECT_EQ(decoded.exit_code, 2);
         EXPECT_NE(decoded.err.find("cannot decode frame 0 (row 0, column 0) of"), std::string::npos) << decoded.err;
         EXPECT_NE(decoded.err.find(d.reason), std::string::npos) << decoded.err;
