@@ -109,30 +109,21 @@ std::unique_ptr<band_reader> reader_for(const sample& s) {
     return std::make_unique<jpg_band_reader>();
 }
 
+void expect_header_of(const picture_header& h, const image& whole) {
+    EXPECT_EQ(h.width, whole.get_info().biWidth);
+    EXPECT_EQ(h.height, whole.get_info().biHeight);
+    EXPECT_EQ(h.bit_count, whole.get_info().biBitCount);
+    EXPECT_EQ(h.palette_entries, whole.get_info().biClrUsed);
+    EXPECT_EQ(h.xdpi, whole.get_exinfo().xdpi);
+    EXPECT_EQ(h.ydpi, whole.get_exinfo().ydpi);
+    EXPECT_EQ(h.image_type, whole.get_exinfo().image_type);
+}
+
 bool same_block(const image& a, const image& b) {
     return a.size() == b.size() && std::memcmp(*a, *b, a.size()) == 0;
 }
 
 }  // namespace
-
-TEST(PictureHeader, SaysWhatTheDecoderGivesWithoutThePixels) {
-    for (const sample& s : samples()) {
-        SCOPED_TRACE(s.name);
-        const auto whole = whole_picture(s);
-        platform::CMemFile file(s.bytes.data(), s.bytes.size());
-        picture_header h;
-        ASSERT_TRUE(s.bitmap ? bmp_image::read_header(&file, h) : jpg_image::read_header(&file, h));
-        const auto& info = whole->get_info();
-        const auto& ex = whole->get_exinfo();
-        EXPECT_EQ(h.width, info.biWidth);
-        EXPECT_EQ(h.height, info.biHeight);
-        EXPECT_EQ(h.bit_count, info.biBitCount);
-        EXPECT_EQ(h.palette_entries, info.biClrUsed);
-        EXPECT_EQ(h.xdpi, ex.xdpi);
-        EXPECT_EQ(h.ydpi, ex.ydpi);
-        EXPECT_EQ(h.image_type, ex.image_type);
-    }
-}
 
 TEST(PictureHeader, RefusesWhatTheDecoderRefuses) {
     auto find = [&](const std::string& name) {
@@ -176,16 +167,21 @@ TEST(PictureHeader, RefusesWhatTheDecoderRefuses) {
     }
 }
 
-TEST(BandReader, BandsAreTheRowsOfTheWholePicture) {
+TEST(BandReader, HeaderAndBandsAreWhatTheWholeDecodeGives) {
     for (const sample& s : samples()) {
         SCOPED_TRACE(s.name);
         const auto whole = whole_picture(s);
+        platform::CMemFile header_file(s.bytes.data(), s.bytes.size());
+        picture_header h;
+        ASSERT_TRUE(s.bitmap ? bmp_image::read_header(&header_file, h) : jpg_image::read_header(&header_file, h));
+        expect_header_of(h, *whole);
         const std::size_t line = whole->get_exinfo().line_bytes;
         for (const int rows : {1, 16, 37}) {
             SCOPED_TRACE(rows);
             platform::CMemFile file(s.bytes.data(), s.bytes.size());
             const auto reader = reader_for(s);
             ASSERT_TRUE(reader->open(&file)) << reader->get_error();
+            expect_header_of(reader->get_header(), *whole);
             // The band keeps its class: a JPEG band of a bitmap, as the export would use it.
             jpg_image band;
             int top = 0;
