@@ -23,7 +23,12 @@ int run_decode_rre(const std::vector<std::string>& raw) {
     try {
         if (!source.load(input)) throw input_error("cannot open " + input);
         if (!source.is_valid()) throw input_error("not a valid RRE layer: " + input);
-        if (!picture.load(&source)) throw input_error("cannot decode the frames of " + input);
+        if (!picture.load(&source)) {
+            const layer_image::failure& why = picture.get_failure();
+            if (why.index < 0) throw input_error("cannot decode " + input + ": " + why.reason);
+            throw input_error("cannot decode frame " + std::to_string(why.index) + " (row " + std::to_string(why.row) +
+                              ", column " + std::to_string(why.column) + ") of " + input + ": " + why.reason);
+        }
     } catch (const platform::CException& e) {
         throw input_error("cannot read " + input + ": " + e.what());
     }

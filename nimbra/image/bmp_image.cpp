@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "nimbra/image/bmp_layout.h"
 #include "nimbra/image/bmp_rle.h"
 #include "platform/endian.h"
 #include "platform/file.h"
@@ -218,6 +219,22 @@ bool bmp_image::encode(std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& leng
     if (!encode(&file, window)) return false;
     bytes = std::move(out);
     length = total;
+    return true;
+}
+
+bool bmp_image::read_header(platform::CFile* file, picture_header& header) {
+    bmp_detail::bmp_layout layout;
+    if (!bmp_detail::read_layout(file, layout)) return false;
+    if (layout.run_length()) {
+        // Run-length data is only known to be whole once it has been walked.
+        std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[layout.data_size]);
+        file->Seek(static_cast<std::int64_t>(layout.pixel_pos), platform::CFile::begin);
+        if (!data || !read_exactly(file, data.get(), layout.data_size)) return false;
+        if (!bmp_detail::decode_rle(data.get(), layout.data_size, layout.bits(), layout.info.biWidth,
+                                    layout.info.biHeight, nullptr, 0))
+            return false;
+    }
+    header = layout.header();
     return true;
 }
 

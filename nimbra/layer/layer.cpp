@@ -82,6 +82,32 @@ bool layer::close() {
     return true;
 }
 
+platform::CFile* layer::reach_file() {
+    if (!file_) {
+        if (file_path_.empty()) return nullptr;
+        auto file = std::make_unique<platform::CFile>();
+        if (!file->Open(file_path_, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return nullptr;
+        file_ = std::move(file);
+    }
+    return file_.get();
+}
+
+std::vector<std::int32_t> layer::frames_outside_file() {
+    platform::CFile* file = reach_file();
+    std::uint64_t length = 0;
+    try {
+        if (file) length = file->GetLength();
+    } catch (const platform::CFileException&) {
+        file = nullptr;
+    }
+    std::vector<std::int32_t> outside;
+    for (std::int32_t i = 0; i < frames_.size(); ++i) {
+        const frame* each = frames_.at(i);
+        if (!each->get_body() && (!file || !each->lies_within(base_offset_, length))) outside.push_back(i);
+    }
+    return outside;
+}
+
 bool layer::fix_all_bodies() {
     for (std::int32_t i = 0; i < frames_.size(); ++i) {
         frame* each = frames_.at(i);

@@ -120,6 +120,10 @@ public:
         // pin false: lets the body go (a writer's frames keep theirs); answers none.
         std::uint8_t* fix(bool pin);
 
+        // Whether the body lies wholly inside a file of file_length bytes whose layer starts
+        // at base.
+        bool lies_within(std::uint64_t base, std::uint64_t file_length) const;
+
     private:
         std::uint8_t* read_body();
 
@@ -214,6 +218,11 @@ public:
     const std::string& get_file_path() const { return file_path_; }
     std::uint32_t get_base_offset() const { return base_offset_; }
 
+    // Indices of the frames, in index order, whose bodies are not in memory and do not lie
+    // wholly inside the layer's file (a file cut short, an index pointing past its end), or
+    // cannot be reached at all (no file). The file is opened by its path when none is open.
+    std::vector<std::int32_t> frames_outside_file();
+
     frame_iterator begin();
     frame_iterator end();
     // First half of the pixel lookup: picks the frame column of pixel column x.
@@ -237,6 +246,9 @@ protected:
     // Brings every non-empty body into memory; false when one cannot be read.
     bool fix_all_bodies();
     platform::CFile* open_file() const { return file_.get(); }
+    // The open file, or the file opened by its path and kept as the layer's file; none when
+    // neither works.
+    platform::CFile* reach_file();
     void drop_file();
 
     header header_;
