@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "cli/report.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 class CSFLayer;
 class CSFMap;

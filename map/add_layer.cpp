@@ -4,15 +4,14 @@
 #include <cctype>
 
 #include "georef/transform.h"
+#include "georef/tr_rss.h"
+#include "map/layer_registry.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "platform/buffered_file.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
-#include "vector/layer_line.h"
-#include "vector/layer_point.h"
-#include "vector/layer_polygon.h"
-#include "vector/table_fields.h"
+#include "shapes/table_path.h"
 
 namespace {
 
@@ -22,11 +21,13 @@ std::string upper_tail(const std::string& name, std::size_t count) {
     return tail;
 }
 
+// The shapefile layers carry their file's shape type as their kind tag; no other kind is
+// made from a shapefile, whatever its header says.
 std::unique_ptr<CSFLayer> layer_for_shape_type(std::int32_t type) {
     switch (type) {
-        case 1: return std::make_unique<CSFLayerPoint>();
-        case 3: return std::make_unique<CSFLayerLine>();
-        case 5: return std::make_unique<CSFLayerPolygon>();
+        case kLayerPoint:
+        case kLayerLine:
+        case kLayerPolygon: return create_layer(static_cast<std::uint32_t>(type));
         default: return nullptr;
     }
 }
@@ -40,11 +41,17 @@ unsigned CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
     if (kind == "JPG" || kind == "BMP" || upper_tail(name, 4) == "JPEG") {
         CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr;
         if (raster && raster->m_nKind != kLayerRRE) return 6;
-        // Pictures become the map's raster layer once that layer kind is part of the model.
+        // A picture becomes the map's RRE layer once that kind is registered; the check that
+        // a previous RRE layer is snapped comes with it.
+        layer = create_layer(kLayerRRE);
+        if (!layer) return 1;
+        layer->m_pTransform = m_pSnapTransform.get();
+        if (layer->ImportRaster(name, path) != 0) return 1;
+    } else if (kind == "SHP") {
+        if (const unsigned result = AddShapefile(path, layer); result != 0) return result;
+    } else {
         return 1;
     }
-    if (kind != "SHP") return 1;
-    if (const unsigned result = AddShapefile(path, layer); result != 0) return result;
 
     CSFLayer* raw = layer.get();
     AddLayer(std::move(layer));

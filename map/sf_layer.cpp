@@ -5,13 +5,13 @@
 #include <limits>
 
 #include "georef/transform.h"
+#include "map/progress_indicator.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
-#include "vector/cell_grid.h"
-#include "vector/progress_indicator.h"
-#include "vector/sf_shape.h"
+#include "shapes/cell_grid.h"
+#include "shapes/sf_shape.h"
 
 using namespace platform::file_io;
 
@@ -44,6 +44,7 @@ int CSFLayer::Regrid(std::uint32_t, std::uint32_t) { return 0; }
 int CSFLayer::ReadLinePayload(platform::CFile&) { return 0; }
 void CSFLayer::WriteLinePayload(platform::CFile&) {}
 int CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return 0; }
+CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
 
 georef::CTransform* CSFLayer::DisplayTransform() const {
     return dynamic_cast<georef::CTransform*>(m_pTransform);

@@ -8,9 +8,9 @@
 #include "platform/device_context.h"
 #include "platform/geometry.h"
 #include "platform/object.h"
-#include "vector/sf_fragment.h"
-#include "vector/sf_geometry.h"
-#include "vector/sf_main_header.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_geometry.h"
+#include "shapes/sf_main_header.h"
 
 namespace platform {
 class CFile;
@@ -20,6 +20,7 @@ class CTr;
 class CTransform;
 }  // namespace georef
 class CHintAtr;
+class CPicture;
 class CProgressIndicator;
 class CSFMap;
 class CSFShape;
@@ -68,6 +69,9 @@ public:
     virtual int ReadLinePayload(platform::CFile& file);
     virtual void WriteLinePayload(platform::CFile& file);
     virtual int FillGrid(std::uint32_t columns, std::uint32_t rows);
+    // Beyond the operations above, for the map: the icon picture of that number, which only
+    // the icon layer holds; none from every other kind.
+    virtual CPicture* GetIcon(std::uint32_t number) const;
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.

@@ -5,7 +5,6 @@
 #include "georef/transform.h"
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
-#include "vector/layer_icons.h"
 
 namespace {
 
@@ -75,7 +74,7 @@ CSFLayer* CSFMap::GetRasterLayer() const {
 
 CPicture* CSFMap::GetIcon(std::int32_t number) const {
     if (number < 0 || m_nIconsLayer < 0) return nullptr;
-    auto* icons = dynamic_cast<CSFLayerIcons*>(GetLayer(static_cast<std::uint32_t>(m_nIconsLayer)));
+    const CSFLayer* icons = GetLayer(static_cast<std::uint32_t>(m_nIconsLayer));
     return icons ? icons->GetIcon(static_cast<std::uint32_t>(number)) : nullptr;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/geometry.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vector/point_source.h"
+#include "shapes/point_source.h"
 
 // One layer of a text export as a shapefile layer takes it over: its objects in order, each
 // a source of points.

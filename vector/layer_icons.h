@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "map/sf_layer.h"
-#include "vector/picture.h"
+#include "shapes/picture.h"
 
 // The icon pictures point layers can be drawn with; a map keeps at most one such layer.
 class CSFLayerIcons : public CSFLayer {
@@ -20,7 +20,7 @@ public:
     // The picture's number becomes the current count; then it is appended.
     void AddIcon(std::unique_ptr<CPicture> picture);
     // The picture of that number, or none when the number is not below the count.
-    CPicture* GetIcon(std::uint32_t number) const;
+    CPicture* GetIcon(std::uint32_t number) const override;
 
     // The icon record of the map document, tag included.
     void WriteDocument(platform::CFile& file) override;

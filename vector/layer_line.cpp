@@ -6,16 +6,16 @@
 #include <memory>
 #include <new>
 
+#include "map/progress_indicator.h"
 #include "platform/device_context.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "platform/ui_service.h"
-#include "vector/cell_grid.h"
+#include "shapes/cell_grid.h"
+#include "shapes/line_cutter.h"
+#include "shapes/piece.h"
+#include "shapes/sf_polygon.h"
 #include "vector/ktf_source.h"
-#include "vector/line_cutter.h"
-#include "vector/piece.h"
-#include "vector/progress_indicator.h"
-#include "vector/sf_polygon.h"
 
 using namespace platform::file_io;
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "map/sf_layer.h"
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
 
 class ktf_layer_source;
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "map/sf_layer.h"
-#include "vector/sf_point.h"
+#include "shapes/sf_point.h"
 
 class ktf_layer_source;
 

@@ -1,13 +1,13 @@
 #include "vector/layer_polygon.h"
 
+#include "map/progress_indicator.h"
 #include "map/sf_map.h"
 #include "platform/device_context.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
-#include "vector/cell_grid.h"
-#include "vector/piece.h"
-#include "vector/polygon_clip.h"
-#include "vector/progress_indicator.h"
+#include "shapes/cell_grid.h"
+#include "shapes/piece.h"
+#include "shapes/polygon_clip.h"
 
 using namespace polygon_clip;
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "shapes/sf_polygon.h"
 #include "vector/layer_line.h"
-#include "vector/sf_polygon.h"
 
 // The records of a Polygon shapefile, or the objects of a text export layer, each held
 // twice: as a polygon filled with the fill colour and as a line stroked as its outline.

@@ -1,20 +1,9 @@
 #include "vector/table_fields.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "formats/dbf.h"
 #include "platform/code_page.h"
+#include "shapes/table_path.h"
 #include "vector/layer_point.h"
-
-std::string TablePath(const std::string& shapefile) {
-    const std::string stem = shapefile.size() >= 3 ? shapefile.substr(0, shapefile.size() - 3) : std::string();
-    std::string table = stem + "dbf";
-    // Tables written on systems that ignore case often spell their name in capitals.
-    std::error_code ec;
-    if (!std::filesystem::exists(table, ec) && std::filesystem::exists(stem + "DBF", ec)) table = stem + "DBF";
-    return table;
-}
 
 std::optional<table_description> DescribeTable(const std::string& shapefile) {
     table_description description;

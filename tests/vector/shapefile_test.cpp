@@ -15,6 +15,7 @@
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
+#include "vector/register_layers.h"
 
 using test_support::shp_bytes;
 using test_support::vertices;
@@ -28,6 +29,7 @@ struct added {
 };
 
 added add(CSFMap& map, const std::string& path) {
+    register_vector_layers();
     test_support::recording_ui ui;
     added a;
     a.result = map.AddLayerFromFile(path, &a.layer);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 // A map of counties as land offices draw them, made up for the tests: irregular counties
 // tiling a region with shared, wiggling borders; some with a lake (a hole), some lakes with

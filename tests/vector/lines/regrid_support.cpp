@@ -6,7 +6,7 @@
 
 #include "georef/transform.h"
 #include "map/sf_layer.h"
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
 
 namespace regrid_test {
 

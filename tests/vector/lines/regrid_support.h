@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "map/sf_map.h"
-#include "vector/sf_fragment.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_geometry.h"
 
 class CSFLine;
 class CSFLayer;

@@ -8,6 +8,7 @@
 
 #include "formats/dbf.h"
 #include "platform/code_page.h"
+#include "shapes/table_path.h"
 #include "tests/formats/dbf_builders.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"

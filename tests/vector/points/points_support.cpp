@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "nimbra/image/bmp_image.h"
+#include "vector/register_layers.h"
 
 namespace points_test {
 
@@ -33,6 +34,7 @@ void write_icon_bmp(const std::string& path, int width, int height, std::uint8_t
 }
 
 CSFLayerPoint* add_point_layer(CSFMap& map, const std::string& shp) {
+    register_vector_layers();
     CSFLayer* layer = nullptr;
     EXPECT_EQ(map.AddLayerFromFile(shp, &layer), 0u) << shp;
     auto* point = dynamic_cast<CSFLayerPoint*>(layer);

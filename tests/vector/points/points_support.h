@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "map/sf_map.h"
+#include "shapes/sf_geometry.h"
 #include "vector/ktf_source.h"
 #include "vector/layer_point.h"
-#include "vector/sf_geometry.h"
 
 namespace points_test {
 

@@ -1,4 +1,4 @@
-#include "vector/sf_main_header.h"
+#include "shapes/sf_main_header.h"
 
 #include "platform/endian.h"
 #include "platform/file.h"

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "vector/sf_fragment.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_geometry.h"
 
 // The cells of a layer's grid as BuildCells lays them out (row by row from minimum Y, each
 // row from minimum X, every cell sharing its sides with its neighbours), seen as a whole:

@@ -1,4 +1,4 @@
-#include "vector/picture.h"
+#include "shapes/picture.h"
 
 #include <algorithm>
 

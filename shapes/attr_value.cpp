@@ -1,4 +1,4 @@
-#include "vector/attr_value.h"
+#include "shapes/attr_value.h"
 
 #include <algorithm>
 #include <charconv>

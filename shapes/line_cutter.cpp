@@ -1,4 +1,4 @@
-#include "vector/line_cutter.h"
+#include "shapes/line_cutter.h"
 
 #include <algorithm>
 #include <cmath>

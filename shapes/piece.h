@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
 
 // What cutting a line or polygon into cells works with: the points of one part, and the
 // one-part shapes the cells receive.

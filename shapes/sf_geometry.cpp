@@ -1,4 +1,4 @@
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 #include "platform/file_io.h"
 

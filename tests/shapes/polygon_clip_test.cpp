@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "vector/polygon_clip.h"
+#include "shapes/polygon_clip.h"
 
 using namespace polygon_clip;
 

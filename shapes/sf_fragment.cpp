@@ -1,8 +1,8 @@
-#include "vector/sf_fragment.h"
+#include "shapes/sf_fragment.h"
 
 #include "platform/file_io.h"
-#include "vector/sf_point.h"
-#include "vector/sf_shape.h"
+#include "shapes/sf_point.h"
+#include "shapes/sf_shape.h"
 
 using namespace platform::file_io;
 

@@ -1,4 +1,4 @@
-#include "vector/sf_shape.h"
+#include "shapes/sf_shape.h"
 
 #include "platform/endian.h"
 #include "platform/file_io.h"

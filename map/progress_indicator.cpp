@@ -1,4 +1,4 @@
-#include "vector/progress_indicator.h"
+#include "map/progress_indicator.h"
 
 #include "platform/ui_service.h"
 

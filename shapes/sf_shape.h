@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/object.h"
-#include "vector/attr_value.h"
-#include "vector/sf_geometry.h"
+#include "shapes/attr_value.h"
+#include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/geometry.h"
-#include "vector/sf_shape.h"
+#include "shapes/sf_shape.h"
 
 class point_source;
 

@@ -1,10 +1,10 @@
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
 
 #include "georef/transform.h"
 #include "platform/device_context.h"
 #include "platform/endian.h"
 #include "platform/file_io.h"
-#include "vector/point_source.h"
+#include "shapes/point_source.h"
 
 using namespace platform::file_io;
 

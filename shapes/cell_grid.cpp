@@ -1,4 +1,4 @@
-#include "vector/cell_grid.h"
+#include "shapes/cell_grid.h"
 
 #include <algorithm>
 

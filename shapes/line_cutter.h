@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "vector/cell_grid.h"
-#include "vector/sf_geometry.h"
+#include "shapes/cell_grid.h"
+#include "shapes/sf_geometry.h"
 
 // Cuts the parts of a line along the cell boundaries of a grid, walking from cell to cell
 // through the neighbours: every piece lies in the cell it is handed to, and the pieces of a

@@ -3,9 +3,9 @@
 
 #include "platform/endian.h"
 #include "platform/mem_file.h"
+#include "shapes/picture.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_dc.h"
-#include "vector/picture.h"
 
 using platform::RGB;
 

@@ -1,4 +1,4 @@
-#include "vector/sf_polygon.h"
+#include "shapes/sf_polygon.h"
 
 #include "georef/transform.h"
 #include "platform/device_context.h"

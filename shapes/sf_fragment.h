@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/object.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;

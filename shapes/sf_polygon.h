@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
 
 // A polygon: each part is a ring, filled on its own (holes are filled like outer rings;
 // the outlines come from the polygon layer's lines).

@@ -1,10 +1,10 @@
-#include "vector/sf_point.h"
+#include "shapes/sf_point.h"
 
 #include "georef/transform.h"
 #include "platform/device_context.h"
 #include "platform/file_io.h"
-#include "vector/picture.h"
-#include "vector/point_source.h"
+#include "shapes/picture.h"
+#include "shapes/point_source.h"
 
 using namespace platform::file_io;
 

@@ -4,13 +4,13 @@
 #include "georef/transform.h"
 #include "platform/file.h"
 #include "platform/mem_file.h"
+#include "shapes/picture.h"
+#include "shapes/point_source.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_line.h"
+#include "shapes/sf_point.h"
+#include "shapes/sf_polygon.h"
 #include "tests/support/recording_dc.h"
-#include "vector/picture.h"
-#include "vector/point_source.h"
-#include "vector/sf_fragment.h"
-#include "vector/sf_line.h"
-#include "vector/sf_point.h"
-#include "vector/sf_polygon.h"
 
 using platform::CMemFile;
 using test_support::recording_dc;

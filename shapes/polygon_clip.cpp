@@ -1,4 +1,4 @@
-#include "vector/polygon_clip.h"
+#include "shapes/polygon_clip.h"
 
 #include <algorithm>
 #include <cmath>
