@@ -45,7 +45,7 @@ void print_usage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    register_vector_layers();
+    model::register_vector_layers();
     if (argc < 2) {
         print_usage(stderr);
         return cli::exit_usage;

@@ -7,8 +7,8 @@
 
 namespace cli {
 
-CSFLayer* add_layer(CSFMap& map, const std::string& path) {
-    CSFLayer* layer = nullptr;
+model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path) {
+    model::CSFLayer* layer = nullptr;
     switch (map.AddLayerFromFile(path, &layer)) {
         case 0: return layer;
         case 2: throw input_error("cannot open " + path);
@@ -34,6 +34,6 @@ std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text
     return {side(all.substr(0, x)), side(all.substr(x + 1))};
 }
 
-value box_value(const CSFRect& box) { return value::array{box.minX, box.minY, box.maxX, box.maxY}; }
+value box_value(const model::CSFRect& box) { return value::array{box.minX, box.minY, box.maxX, box.maxY}; }
 
 }  // namespace cli

@@ -13,6 +13,8 @@
 #include "platform/ui_service.h"
 #include "shapes/table_path.h"
 
+namespace model {
+
 namespace {
 
 std::string upper_tail(const std::string& name, std::size_t count) {
@@ -86,3 +88,5 @@ unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>
         platform::AfxMessageBox("Couldn't connect to " + table + ".", platform::MB_ICONINFORMATION);
     return 0;
 }
+
+}  // namespace model

@@ -4,6 +4,8 @@
 
 #include "map/sf_layer.h"
 
+namespace model {
+
 namespace {
 
 std::map<std::uint32_t, layer_factory>& factories() {
@@ -20,3 +22,5 @@ std::unique_ptr<CSFLayer> create_layer(std::uint32_t kind, CSFMap* map) {
     if (found == factories().end() || !found->second) return nullptr;
     return found->second(map);
 }
+
+}  // namespace model

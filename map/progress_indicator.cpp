@@ -2,6 +2,8 @@
 
 #include "platform/ui_service.h"
 
+namespace model {
+
 CProgressIndicator::CProgressIndicator() = default;
 
 CProgressIndicator::~CProgressIndicator() = default;
@@ -23,3 +25,5 @@ void CProgressIndicator::SetPos(int position) {
 }
 
 void CProgressIndicator::Destroy() { m_pWindow.reset(); }
+
+}  // namespace model

@@ -6,6 +6,8 @@ namespace platform {
 class CProgressWindow;
 }
 
+namespace model {
+
 // The modeless "Layer saving" window with one bar that line and polygon layers show while
 // they cut their shapes into grid cells. The window itself comes from the operator's
 // services; this keeps what the bar shows.
@@ -32,3 +34,5 @@ private:
     int m_nUpper = 100;
     int m_nPos = 0;
 };
+
+}  // namespace model

@@ -15,6 +15,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 constexpr double cell_step = 0.0001;
@@ -198,3 +200,5 @@ int CSFLayer::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
     BuildCells(columns, rows, m_pCells);
     return 0;
 }
+
+}  // namespace model

@@ -19,6 +19,9 @@ namespace georef {
 class CTr;
 class CTransform;
 }  // namespace georef
+
+namespace model {
+
 class CHintAtr;
 class CPicture;
 class CProgressIndicator;
@@ -123,3 +126,5 @@ protected:
     int ReadBaseFields(platform::CFile& file);
     void WriteBaseFields(platform::CFile& file);
 };
+
+}  // namespace model

@@ -6,6 +6,8 @@
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
 
+namespace model {
+
 namespace {
 
 constexpr double kPixelSize = 0.0003;
@@ -161,3 +163,5 @@ CSFPt CSFMap::ScreenToGeo(platform::CPoint point) const {
     const georef::CPt2 geo = m_pTransform->ScreenToGeo(point);
     return {geo.x, geo.y};
 }
+
+}  // namespace model

@@ -15,6 +15,9 @@ namespace georef {
 class CTransform;
 class CTrRSS;
 }  // namespace georef
+
+namespace model {
+
 class CPicture;
 class CSFLayer;
 
@@ -74,3 +77,5 @@ private:
     unsigned AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
     void Renumber();
 };
+
+}  // namespace model

@@ -5,6 +5,8 @@
 
 #include "platform/endian.h"
 
+namespace model {
+
 _attrValue _attrValue::FromInt(std::int32_t v) {
     _attrValue a;
     a.kind = integer;
@@ -55,3 +57,5 @@ std::u16string _attrValue::LabelText() const {
     }
     return std::u16string(buffer, written.ptr);
 }
+
+}  // namespace model

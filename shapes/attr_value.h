@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace model {
+
 // One attribute value of one shape: a kind and a 100-byte value area, 104 bytes in all,
 // copied as a whole.
 struct _attrValue {
@@ -28,3 +30,5 @@ struct _attrValue {
     // What a label shows: the text, or the number written out; nothing for no value.
     std::u16string LabelText() const;
 };
+
+}  // namespace model

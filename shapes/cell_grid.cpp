@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace model {
+
 namespace {
 
 // The first index in [0, count) for which the test holds, the test being false before some
@@ -77,3 +79,5 @@ bool cell_grid::Span(const CSFRect& box, span& out) const {
     out.last_row = first_true(m_nRows, [&](std::uint32_t r) { return box.maxY < Box(int(r * m_nColumns)).minY; }) - 1;
     return true;
 }
+
+}  // namespace model

@@ -6,6 +6,8 @@
 #include "shapes/sf_fragment.h"
 #include "shapes/sf_geometry.h"
 
+namespace model {
+
 // The cells of a layer's grid as BuildCells lays them out (row by row from minimum Y, each
 // row from minimum X, every cell sharing its sides with its neighbours), seen as a whole:
 // which cell holds a point, which cells a box meets, which cell lies beside another.
@@ -46,3 +48,5 @@ private:
     std::uint32_t m_nRows;
     CSFRect m_rcExtent;
 };
+
+}  // namespace model

@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+namespace model {
+
 namespace {
 
 bool is_finite(const CSFPt& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
@@ -137,3 +139,5 @@ void line_cutter::Enter(CSFPt end) {
     m_piece.assign(1, at);
     m_ptLast = at;
 }
+
+}  // namespace model

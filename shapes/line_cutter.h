@@ -7,6 +7,8 @@
 #include "shapes/cell_grid.h"
 #include "shapes/sf_geometry.h"
 
+namespace model {
+
 // Cuts the parts of a line along the cell boundaries of a grid, walking from cell to cell
 // through the neighbours: every piece lies in the cell it is handed to, and the pieces of a
 // part, laid end to end, follow the whole part.
@@ -43,3 +45,5 @@ private:
     int m_nCell = -1;  // -1 while the line is outside the grid
     CSFPt m_ptLast;    // the last point of the line reached, in the grid or not
 };
+
+}  // namespace model

@@ -8,6 +8,8 @@
 
 using namespace platform::endian;
 
+namespace model {
+
 CPicture::CPicture(platform::CDC* dc) : m_pDC(dc) {}
 
 CPicture::CPicture(platform::CDC* dc, platform::COLORREF color, std::uint32_t width, std::uint32_t height)
@@ -101,3 +103,5 @@ void CPicture::draw(platform::CDC* dc, int x, int y) const {
     if (!dc || !m_pPixels) return;
     dc->DrawBitmap565(x, y, static_cast<int>(m_nWidth), static_cast<int>(m_nHeight), m_pPixels);
 }
+
+}  // namespace model

@@ -11,6 +11,8 @@ namespace platform {
 class CFile;
 }
 
+namespace model {
+
 // A 16-bit icon picture: red in bits 11-15, green 5-10, blue 0-4, rows bottom-up as the
 // bitmap file keeps them. Loaded from 8-bit BMP files of the icon folder, drawn at a point's
 // place, and stored in map documents as a block of pixels.
@@ -53,3 +55,5 @@ private:
     std::uint32_t m_nWidth = 0;
     std::uint32_t m_nHeight = 0;
 };
+
+}  // namespace model

@@ -11,6 +11,8 @@
 // What cutting a line or polygon into cells works with: the points of one part, and the
 // one-part shapes the cells receive.
 
+namespace model {
+
 struct part_range {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -47,3 +49,5 @@ inline bool widen_by_points(const CSFPt* points, std::size_t count, CSFRect& box
     }
     return started;
 }
+
+}  // namespace model

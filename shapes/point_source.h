@@ -1,5 +1,7 @@
 #pragma once
 
+namespace model {
+
 // Anything that hands out a list of points, such as an object of a text export: shapes take
 // their geometry from it with SetFromObject.
 class point_source {
@@ -9,3 +11,5 @@ public:
     // 0 when point i exists (x, y filled in), nonzero otherwise.
     virtual int GetPoint(int index, double& x, double& y) const = 0;
 };
+
+}  // namespace model

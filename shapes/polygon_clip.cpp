@@ -6,7 +6,7 @@
 
 #include <polyclipping/clipper.hpp>
 
-namespace polygon_clip {
+namespace model::polygon_clip {
 namespace {
 
 // Clipper takes integers up to 2^62 - 1 in magnitude. Scaled coordinates stay below 2^61,
@@ -85,4 +85,4 @@ void gpc_free_polygon(gpc_polygon& polygon) {
     std::vector<int>().swap(polygon.hole);
 }
 
-}  // namespace polygon_clip
+}  // namespace model::polygon_clip

@@ -8,7 +8,7 @@
 // intersected under the even-odd rule. The work is done by Clipper on 64-bit integers; the
 // doubles are scaled by a power of two chosen from the largest coordinate of both operands,
 // so that the conversion keeps every bit that matters and the way back is exact.
-namespace polygon_clip {
+namespace model::polygon_clip {
 
 struct gpc_vertex {
     double x = 0.0;
@@ -37,4 +37,4 @@ void gpc_polygon_clip(gpc_op op, const gpc_polygon& subject, const gpc_polygon& 
 // Empties the polygon and gives its memory back.
 void gpc_free_polygon(gpc_polygon& polygon);
 
-}  // namespace polygon_clip
+}  // namespace model::polygon_clip

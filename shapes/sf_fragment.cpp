@@ -6,6 +6,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 CSFFragment::CSFFragment() = default;
 CSFFragment::~CSFFragment() = default;
 CSFFragment::CSFFragment(CSFFragment&&) noexcept = default;
@@ -40,3 +42,5 @@ void CSFFragment::Write(platform::CFile& file) const {
 bool CSFFragment::Read(platform::CFile& file) {
     return m_rcBox.Read(file) && read_i32(file, m_nCell) && read_u32(file, m_nShapeCount);
 }
+
+}  // namespace model

@@ -11,11 +11,14 @@ namespace platform {
 class CDC;
 class CFile;
 }  // namespace platform
-class CPicture;
-class CSFShape;
 namespace georef {
 class CTransform;
 }
+
+namespace model {
+
+class CPicture;
+class CSFShape;
 
 // One cell of a layer's grid: its box, its place among its neighbours and the shapes cut
 // or sorted into it, which it owns.
@@ -47,3 +50,5 @@ public:
     std::int32_t m_nPrevRow = -1;
     std::vector<std::unique_ptr<CSFShape>> m_aShapes;
 };
+
+}  // namespace model

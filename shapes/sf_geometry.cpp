@@ -2,6 +2,8 @@
 
 #include "platform/file_io.h"
 
+namespace model {
+
 bool CSFRect::Stretch(const CSFPt& p) {
     const CSFRect before = *this;
     if (IsZero()) {
@@ -38,3 +40,5 @@ bool CSFRect::Read(platform::CFile& file) {
     return read_double(file, minX) && read_double(file, minY) && read_double(file, maxX) &&
            read_double(file, maxY);
 }
+
+}  // namespace model

@@ -6,6 +6,8 @@ namespace platform {
 class CFile;
 }
 
+namespace model {
+
 // A point of map coordinates: X the longitude and Y the latitude in degrees for
 // georeferenced data. 16 bytes in files, X then Y.
 struct CSFPt {
@@ -33,3 +35,5 @@ struct CSFRect {
 
     friend bool operator==(const CSFRect&, const CSFRect&) = default;
 };
+
+}  // namespace model

@@ -8,6 +8,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 // Part starts must stand in order inside the points, or drawing would leave the array.
@@ -136,3 +138,5 @@ void CSFLine::SetFromObject(const point_source& source) {
         if (source.GetPoint(i, x, y) == 0) m_pPoints[static_cast<std::size_t>(i)] = {x, y};
     }
 }
+
+}  // namespace model

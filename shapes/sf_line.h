@@ -6,6 +6,8 @@
 #include "platform/geometry.h"
 #include "shapes/sf_shape.h"
 
+namespace model {
+
 class point_source;
 
 // A polyline: parts of points, part k running from m_pParts[k] up to the next part's start
@@ -39,3 +41,5 @@ protected:
     // Reads a PolyLine or Polygon record, stretching the box by each point when asked.
     int ReadPartsRecord(platform::CFile& file, bool stretch_by_points);
 };
+
+}  // namespace model

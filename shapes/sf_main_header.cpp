@@ -4,6 +4,8 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 
+namespace model {
+
 int CSFMainHeader::Read(platform::CFile& file) {
     using namespace platform::endian;
     std::uint8_t b[size];
@@ -19,3 +21,5 @@ int CSFMainHeader::Read(platform::CFile& file) {
     if (2 * std::uint64_t(std::uint32_t(m_nFileLength)) != file.GetLength() || m_nFileLength < 0) return 1;
     return 0;
 }
+
+}  // namespace model

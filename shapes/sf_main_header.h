@@ -6,6 +6,8 @@ namespace platform {
 class CFile;
 }
 
+namespace model {
+
 // The 100-byte main header of an ESRI shapefile, field for field; the big-endian fields are
 // held in host order after reading.
 class CSFMainHeader {
@@ -28,3 +30,5 @@ public:
     double m_dZmin = 0, m_dZmax = 0;
     double m_dMmin = 0, m_dMmax = 0;
 };
+
+}  // namespace model

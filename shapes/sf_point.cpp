@@ -8,6 +8,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 int CSFPoint::Read(platform::CFile& file) {
     return read_i32(file, m_nRecord) && read_double(file, m_pt.X) && read_double(file, m_pt.Y) ? 0 : 1;
 }
@@ -58,3 +60,5 @@ void CSFPoint::SetFromObject(const point_source& source) {
     double x = 0, y = 0;
     if (source.GetPoint(0, x, y) == 0) m_pt = {x, y};
 }
+
+}  // namespace model

@@ -6,6 +6,8 @@
 #include "platform/geometry.h"
 #include "shapes/sf_shape.h"
 
+namespace model {
+
 class CPicture;
 class point_source;
 
@@ -33,3 +35,5 @@ public:
     platform::CPoint m_ptScreen;
     CSFPt m_pt;
 };
+
+}  // namespace model

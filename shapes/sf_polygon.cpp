@@ -3,6 +3,8 @@
 #include "georef/transform.h"
 #include "platform/device_context.h"
 
+namespace model {
+
 int CSFPolygon::ReadShp(platform::CFile& file) { return ReadPartsRecord(file, false); }
 
 void CSFPolygon::Draw(platform::CDC* dc, georef::CTransform* transform) {
@@ -18,3 +20,5 @@ void CSFPolygon::Draw(platform::CDC* dc, georef::CTransform* transform) {
         dc->FillPath();
     }
 }
+
+}  // namespace model

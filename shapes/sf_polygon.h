@@ -2,6 +2,8 @@
 
 #include "shapes/sf_line.h"
 
+namespace model {
+
 // A polygon: each part is a ring, filled on its own (holes are filled like outer rings;
 // the outlines come from the polygon layer's lines).
 class CSFPolygon : public CSFLine {
@@ -15,3 +17,5 @@ public:
     // Keeps the stored box as it is.
     int ReadShp(platform::CFile& file) override;
 };
+
+}  // namespace model

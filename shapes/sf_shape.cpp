@@ -3,6 +3,8 @@
 #include "platform/endian.h"
 #include "platform/file_io.h"
 
+namespace model {
+
 int CSFShape::Read(platform::CFile& file) {
     return platform::file_io::read_i32(file, m_nRecord) ? 0 : 1;
 }
@@ -35,3 +37,5 @@ _attrValue CSFShape::GetAttribute(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= m_aAttributes.size()) return {};
     return m_aAttributes[static_cast<std::size_t>(index)];
 }
+
+}  // namespace model

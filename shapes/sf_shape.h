@@ -15,6 +15,8 @@ namespace georef {
 class CTransform;
 }
 
+namespace model {
+
 // Base of the point, line and polygon shapes: the shapefile record it came from, its box
 // and its attribute values.
 class CSFShape : public platform::CObject {
@@ -50,3 +52,5 @@ protected:
     // The record header and shape type; false when the file ends first.
     bool ReadRecordHeader(platform::CFile& file);
 };
+
+}  // namespace model

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace model {
+
 std::string TablePath(const std::string& shapefile) {
     const std::string stem = shapefile.size() >= 3 ? shapefile.substr(0, shapefile.size() - 3) : std::string();
     std::string table = stem + "dbf";
@@ -11,3 +13,5 @@ std::string TablePath(const std::string& shapefile) {
     if (!std::filesystem::exists(table, ec) && std::filesystem::exists(stem + "DBF", ec)) table = stem + "DBF";
     return table;
 }
+
+}  // namespace model

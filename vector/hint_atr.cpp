@@ -4,6 +4,8 @@
 
 #include "platform/ui_service.h"
 
+namespace model {
+
 CHintAtr::CHintAtr() = default;
 
 CHintAtr::~CHintAtr() = default;
@@ -44,3 +46,5 @@ void CHintAtr::Paint(platform::CDC& dc) const {
     dc.SetTextColor(kText);
     for (int i = 0; i < m_nLines; ++i) dc.TextOut(10, kLineHeight * i + 3, m_aLines[static_cast<std::size_t>(i)]);
 }
+
+}  // namespace model

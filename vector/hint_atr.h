@@ -11,6 +11,8 @@ namespace platform {
 class CHintWindow;
 }
 
+namespace model {
+
 // The hover hint of point layers: one line per attribute in a borderless pop-up just below
 // the mouse. This keeps what the pop-up shows and where; the window itself comes from the
 // operator's services.
@@ -58,3 +60,5 @@ private:
     bool m_bEnded = false;
     int m_nResult = 0;
 };
+
+}  // namespace model

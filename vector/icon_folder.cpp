@@ -7,6 +7,8 @@
 #include "vector/layer_icons.h"
 #include "vector/layer_point.h"
 
+namespace model {
+
 std::string IconFolder(const std::string& program_folder) {
     std::string folder = platform::settings::path_icons();
     if (!folder.empty()) return folder;
@@ -23,3 +25,5 @@ CSFLayerIcons* AddIconLayerFor(CSFMap& map, const CSFLayer* added, const std::st
     map.AddLayer(std::move(icons));
     return raw;
 }
+
+}  // namespace model

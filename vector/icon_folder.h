@@ -5,6 +5,9 @@
 namespace platform {
 class CDC;
 }
+
+namespace model {
+
 class CSFLayer;
 class CSFLayerIcons;
 class CSFMap;
@@ -18,3 +21,5 @@ std::string IconFolder(const std::string& program_folder);
 // Answers the icon layer added, or none.
 CSFLayerIcons* AddIconLayerFor(CSFMap& map, const CSFLayer* added, const std::string& folder,
                                platform::CDC* dc);
+
+}  // namespace model

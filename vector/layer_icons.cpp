@@ -7,6 +7,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 CSFLayerIcons::CSFLayerIcons(CSFMap* map) : CSFLayer(kLayerIcons, map) {}
 
 CSFLayerIcons::~CSFLayerIcons() = default;
@@ -80,3 +82,5 @@ int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
     }
     return 0;
 }
+
+}  // namespace model

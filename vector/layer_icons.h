@@ -8,6 +8,8 @@
 #include "map/sf_layer.h"
 #include "shapes/picture.h"
 
+namespace model {
+
 // The icon pictures point layers can be drawn with; a map keeps at most one such layer.
 class CSFLayerIcons : public CSFLayer {
 public:
@@ -32,3 +34,5 @@ public:
     std::vector<std::uint16_t> m_pPixels;
     std::uint32_t m_nIcons = 0;
 };
+
+}  // namespace model

@@ -19,6 +19,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 // Far more cells than any map needs; a larger grid is refused rather than attempted.
@@ -200,3 +202,5 @@ template void CSFLayerLine::TakeObjects(std::vector<CSFLine>&, const ktf_layer_s
 template void CSFLayerLine::TakeObjects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
 
 void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { TakeObjects(m_pShapes, layer, kLayerLine); }
+
+}  // namespace model

@@ -7,6 +7,8 @@
 #include "map/sf_layer.h"
 #include "shapes/sf_line.h"
 
+namespace model {
+
 class ktf_layer_source;
 
 // The records of a PolyLine shapefile, or the objects of a text export layer, drawn with
@@ -79,3 +81,5 @@ protected:
     // Moves the bar to the shape about to be cut.
     void ShowProgress(std::size_t index);
 };
+
+}  // namespace model

@@ -12,6 +12,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 // A point record in the map document: record number and two doubles.
@@ -126,3 +128,5 @@ void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {
     m_header.m_dYmax = bounds.maxY;
     m_header.m_nShapeType = kLayerPoint;
 }
+
+}  // namespace model

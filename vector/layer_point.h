@@ -7,6 +7,8 @@
 #include "map/sf_layer.h"
 #include "shapes/sf_point.h"
 
+namespace model {
+
 class ktf_layer_source;
 
 // The records of a Point shapefile, or the objects of a text export layer, drawn as small
@@ -60,3 +62,5 @@ private:
     // The position among the stored fields of the first labelled one that is stored; -1.
     std::int32_t StoredLabelPosition() const;
 };
+
+}  // namespace model

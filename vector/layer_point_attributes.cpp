@@ -17,6 +17,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 // Bytes a value of the kind takes in the map document.
@@ -266,3 +268,5 @@ bool CSFLayerPoint::SetLabelField(const std::string& name) {
     m_aFieldShown[found] = 1;
     return true;
 }
+
+}  // namespace model

@@ -9,6 +9,8 @@
 #include "shapes/piece.h"
 #include "shapes/polygon_clip.h"
 
+namespace model {
+
 using namespace polygon_clip;
 
 CSFLayerPolygon::CSFLayerPolygon(CSFMap* map) : CSFLayerLine(kLayerPolygon, map) { m_bFilled = 1; }
@@ -140,3 +142,5 @@ int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
 void CSFLayerPolygon::SetFromKTFLayer(const ktf_layer_source& layer) {
     TakeObjects(m_pPolygons, layer, kLayerPolygon);
 }
+
+}  // namespace model

@@ -6,6 +6,8 @@
 #include "shapes/sf_polygon.h"
 #include "vector/layer_line.h"
 
+namespace model {
+
 // The records of a Polygon shapefile, or the objects of a text export layer, each held
 // twice: as a polygon filled with the fill colour and as a line stroked as its outline.
 // Fills are drawn before outlines. Before the map is saved, the outlines are cut as lines
@@ -42,3 +44,5 @@ public:
 private:
     void FillPolygons(platform::CDC* dc, bool by_cells);
 };
+
+}  // namespace model

@@ -6,6 +6,8 @@
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
 
+namespace model {
+
 namespace {
 
 template <class Layer>
@@ -21,3 +23,5 @@ void register_vector_layers() {
     register_layer_kind(kLayerPolygon, make<CSFLayerPolygon>);
     register_layer_kind(kLayerIcons, make<CSFLayerIcons>);
 }
+
+}  // namespace model

@@ -5,6 +5,8 @@
 #include "map/sf_map.h"
 #include "vector/layer_icons.h"
 
+namespace model {
+
 std::vector<platform::icon_choice> CSelectIconDlg::GetItems() const {
     std::vector<platform::icon_choice> items;
     if (!m_pMap || m_pMap->m_nIconsLayer < 0) return items;
@@ -24,3 +26,5 @@ int CSelectIconDlg::DoModal() {
     if (chosen >= 0 && static_cast<std::size_t>(chosen) < items.size()) m_nSelected = chosen;
     return m_nSelected;
 }
+
+}  // namespace model

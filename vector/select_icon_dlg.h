@@ -4,6 +4,8 @@
 
 #include "platform/ui_service.h"
 
+namespace model {
+
 class CSFMap;
 
 // The icon chooser of the layers panel: it lists the icons of the map's icon layer and
@@ -24,3 +26,5 @@ public:
 private:
     const CSFMap* m_pMap;
 };
+
+}  // namespace model

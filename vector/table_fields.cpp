@@ -5,6 +5,8 @@
 #include "shapes/table_path.h"
 #include "vector/layer_point.h"
 
+namespace model {
+
 std::optional<table_description> DescribeTable(const std::string& shapefile) {
     table_description description;
     description.path = TablePath(shapefile);
@@ -21,3 +23,5 @@ std::optional<table_description> DescribeTable(const std::string& shapefile) {
     }
     return description;
 }
+
+}  // namespace model

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace model {
+
 // The attribute table that goes with a shapefile, as a description of its fields.
 struct table_field {
     std::string name;  // UTF-8
@@ -22,3 +24,5 @@ struct table_description {
 
 // The fields of the shapefile's table; none when the table cannot be read.
 std::optional<table_description> DescribeTable(const std::string& shapefile);
+
+}  // namespace model

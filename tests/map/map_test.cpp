@@ -6,6 +6,8 @@
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 
+using namespace model;
+
 namespace {
 
 // The map tells layers apart by their kind tags alone.

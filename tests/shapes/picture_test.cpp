@@ -7,6 +7,8 @@
 #include "tests/support/files.h"
 #include "tests/support/recording_dc.h"
 
+using namespace model;
+
 using platform::RGB;
 
 namespace {

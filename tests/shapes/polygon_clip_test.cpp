@@ -5,6 +5,8 @@
 
 #include "shapes/polygon_clip.h"
 
+using namespace model;
+
 using namespace polygon_clip;
 
 namespace {

@@ -12,6 +12,8 @@
 #include "shapes/sf_polygon.h"
 #include "tests/support/recording_dc.h"
 
+using namespace model;
+
 using platform::CMemFile;
 using test_support::recording_dc;
 

@@ -9,6 +9,8 @@
 #include "vector/layer_polygon.h"
 #include "vector/register_layers.h"
 
+using namespace model;
+
 TEST(Layer, NewLayersOfEveryKind) {
     register_vector_layers();
     register_vector_layers();  // a second registration changes nothing

@@ -17,6 +17,8 @@
 #include "vector/layer_polygon.h"
 #include "vector/register_layers.h"
 
+using namespace model;
+
 using test_support::shp_bytes;
 using test_support::vertices;
 

@@ -10,6 +10,8 @@
 
 #include "vector/layer_polygon.h"
 
+using namespace model;
+
 namespace counties {
 namespace {
 

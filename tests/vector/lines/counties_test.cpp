@@ -12,6 +12,8 @@
 #include "vector/layer_polygon.h"
 #include "vector/register_layers.h"
 
+using namespace model;
+
 using namespace regrid_test;
 
 namespace {

@@ -5,6 +5,8 @@
 #include "vector/ktf_source.h"
 #include "vector/layer_polygon.h"
 
+using namespace model;
+
 using namespace regrid_test;
 
 namespace {

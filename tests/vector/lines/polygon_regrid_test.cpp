@@ -12,6 +12,8 @@
 #include "tests/vector/lines/regrid_support.h"
 #include "vector/layer_polygon.h"
 
+using namespace model;
+
 using namespace regrid_test;
 
 namespace {

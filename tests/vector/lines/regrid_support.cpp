@@ -8,6 +8,8 @@
 #include "map/sf_layer.h"
 #include "shapes/sf_line.h"
 
+using namespace model;
+
 namespace regrid_test {
 
 std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells) {

@@ -17,6 +17,8 @@
 #include "tests/vector/points/points_support.h"
 #include "vector/table_fields.h"
 
+using namespace model;
+
 using dbf_test::shapelib_table;
 using points_test::add_point_layer;
 using points_test::write_point_shapefile;

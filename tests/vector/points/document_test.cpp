@@ -8,6 +8,8 @@
 #include "tests/vector/points/points_support.h"
 #include "vector/layer_icons.h"
 
+using namespace model;
+
 namespace {
 
 using bytes = std::vector<std::uint8_t>;

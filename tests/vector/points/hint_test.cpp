@@ -15,6 +15,8 @@
 #include "tests/vector/points/points_support.h"
 #include "vector/hint_atr.h"
 
+using namespace model;
+
 namespace {
 
 // A point layer of one map with two points far apart and fields AREA (real 12) and NAME

@@ -21,6 +21,8 @@
 #include "vector/layer_line.h"
 #include "vector/select_icon_dlg.h"
 
+using namespace model;
+
 using points_test::write_icon_bmp;
 
 namespace {

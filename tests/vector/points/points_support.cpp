@@ -8,6 +8,8 @@
 #include "nimbra/image/bmp_image.h"
 #include "vector/register_layers.h"
 
+using namespace model;
+
 namespace points_test {
 
 void write_point_shapefile(const std::string& stem, const std::vector<CSFPt>& points) {

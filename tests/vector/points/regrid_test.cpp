@@ -5,6 +5,8 @@
 #include "tests/support/recording_ui_service.h"
 #include "tests/vector/points/points_support.h"
 
+using namespace model;
+
 using points_test::ktf_layer_double;
 
 namespace {
