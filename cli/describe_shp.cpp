@@ -32,7 +32,7 @@ value describe_shp(const std::string& path, const arguments&) {
     const model::CSFMainHeader& header = layer->m_header;
     const auto [parts, points] = count_parts_and_points(*layer);
     value table;  // null when the shapefile has no readable table
-    if (const auto description = model::DescribeTable(path)) {
+    if (const auto description = model::describe_table(path)) {
         value::array fields;
         for (const model::table_field& f : description->fields)
             fields.emplace_back(value::object{{"name", f.name},

@@ -50,7 +50,7 @@ unsigned CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
         layer->m_pTransform = m_pSnapTransform.get();
         if (layer->ImportRaster(name, path) != 0) return 1;
     } else if (kind == "SHP") {
-        if (const unsigned result = AddShapefile(path, layer); result != 0) return result;
+        if (const unsigned result = add_shapefile(path, layer); result != 0) return result;
     } else {
         return 1;
     }
@@ -62,7 +62,7 @@ unsigned CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
     return 0;
 }
 
-unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
+unsigned CSFMap::add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
     platform::CBufferedFile file;
     if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return 2;
     CSFMainHeader header;
@@ -83,7 +83,7 @@ unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>
     file.Close();
     layer->m_pTransform = m_pTransform.get();
 
-    const std::string table = TablePath(path);
+    const std::string table = table_path(path);
     if (layer->OpenAttributes(table) != 0)
         platform::AfxMessageBox("Couldn't connect to " + table + ".", platform::MB_ICONINFORMATION);
     return 0;

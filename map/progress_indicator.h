@@ -23,10 +23,10 @@ public:
     void SetPos(int position);
     void Destroy();
 
-    bool IsShown() const { return m_pWindow != nullptr; }
-    int GetLower() const { return m_nLower; }
-    int GetUpper() const { return m_nUpper; }
-    int GetPos() const { return m_nPos; }
+    bool is_shown() const { return m_pWindow != nullptr; }
+    int get_lower() const { return m_nLower; }
+    int get_upper() const { return m_nUpper; }
+    int get_pos() const { return m_nPos; }
 
 private:
     std::unique_ptr<platform::CProgressWindow> m_pWindow;

@@ -48,11 +48,11 @@ void CSFLayer::WriteLinePayload(platform::CFile&) {}
 int CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return 0; }
 CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
 
-georef::CTransform* CSFLayer::DisplayTransform() const {
+georef::CTransform* CSFLayer::display_transform() const {
     return dynamic_cast<georef::CTransform*>(m_pTransform);
 }
 
-void CSFLayer::SetGrid(std::uint32_t columns, std::uint32_t rows) {
+void CSFLayer::set_grid(std::uint32_t columns, std::uint32_t rows) {
     m_nGridCols = columns;
     m_nGridRows = rows;
     m_nCellCount = columns * rows;
@@ -73,7 +73,7 @@ int CSFLayer::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayer::StartRecords(platform::CFile& file) {
+void CSFLayer::start_records(platform::CFile& file) {
     // File names are UTF-8 here; the layer keeps its name in the system's 8-bit set.
     const std::u16string name = platform::utf8_to_utf16(file.GetFileName());
     m_strName = platform::to_system_code_page(name.size() > 4 ? name.substr(0, name.size() - 4) : std::u16string());
@@ -81,29 +81,29 @@ void CSFLayer::StartRecords(platform::CFile& file) {
     file.Seek(100, platform::CFile::begin);
 }
 
-int CSFLayer::ReadRecord(platform::CFile& file, CSFShape& shape) {
+int CSFLayer::read_record(platform::CFile& file, CSFShape& shape) {
     if (shape.ReadShp(file) == 1) return 2;
     // A record without a shape has no place to widen the bounds to.
-    if (!shape.IsNullRecord()) m_rcBounds.Union(shape.m_rcBox);
+    if (!shape.is_null_record()) m_rcBounds.Union(shape.m_rcBox);
     return 0;
 }
 
 int CSFLayer::ReadShapes(platform::CFile& file) {
-    StartRecords(file);
+    start_records(file);
     for (std::uint32_t i = 0; i < m_nShapes; ++i) {
         CSFShape* shape = GetShape(i);
-        if (shape && ReadRecord(file, *shape) != 0) return 2;
+        if (shape && read_record(file, *shape) != 0) return 2;
     }
     return 0;
 }
 
-void CSFLayer::WriteBaseFields(platform::CFile& file) {
+void CSFLayer::write_base_fields(platform::CFile& file) {
     m_header.m_nShapeType = static_cast<std::int32_t>(m_nKind);
     write_u32(file, m_nKind);
     char name[name_field] = {};
     m_strName.copy(name, name_field);
     file.Write(name, name_field);
-    m_rcBounds.Write(file);
+    m_rcBounds.write(file);
     write_u32(file, m_crContour);
     write_u32(file, m_crFill);
     write_u32(file, m_nGridShapes);
@@ -112,15 +112,15 @@ void CSFLayer::WriteBaseFields(platform::CFile& file) {
     m_nCellCount = m_nGridCols * m_nGridRows;
 }
 
-void CSFLayer::WriteDocument(platform::CFile& file) { WriteBaseFields(file); }
+void CSFLayer::WriteDocument(platform::CFile& file) { write_base_fields(file); }
 
-int CSFLayer::ReadBaseFields(platform::CFile& file) {
+int CSFLayer::read_base_fields(platform::CFile& file) {
     char name[name_field];
     if (!read_exact(file, name, name_field)) return 1;
     std::size_t length = 0;
     while (length < name_field && name[length] != 0) ++length;
     m_strName.assign(name, length);
-    if (!m_rcBounds.Read(file) || !read_u32(file, m_crContour)) return 1;
+    if (!m_rcBounds.read(file) || !read_u32(file, m_crContour)) return 1;
     const std::uint32_t version = m_pMap ? m_pMap->GetVersion() : 5;
     if (version >= 3 && !read_u32(file, m_crFill)) return 1;
     if (version == 3) {
@@ -132,16 +132,16 @@ int CSFLayer::ReadBaseFields(platform::CFile& file) {
     // Each cell takes at least its 40-byte header in the document: a grid larger than the
     // rest of the file is not a grid of this document.
     if (std::uint64_t{columns} * rows > bytes_left(file) / 40) return 1;
-    SetGrid(columns, rows);
+    set_grid(columns, rows);
     m_pCells.clear();
     m_pCells.resize(m_nCellCount);
     return 0;
 }
 
-int CSFLayer::ReadDocument(platform::CFile& file) { return ReadBaseFields(file); }
+int CSFLayer::ReadDocument(platform::CFile& file) { return read_base_fields(file); }
 
 void CSFLayer::DrawShapes(platform::CDC* dc) {
-    georef::CTransform* transform = DisplayTransform();
+    georef::CTransform* transform = display_transform();
     if (!transform) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CBrush brush(m_crFill);
@@ -154,7 +154,7 @@ void CSFLayer::DrawShapes(platform::CDC* dc) {
 }
 
 void CSFLayer::DrawCells(platform::CDC* dc) {
-    georef::CTransform* transform = DisplayTransform();
+    georef::CTransform* transform = display_transform();
     if (!transform || m_pCells.empty()) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CBrush brush(m_crFill);
@@ -166,7 +166,7 @@ void CSFLayer::DrawCells(platform::CDC* dc) {
 }
 
 void CSFLayer::BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
-    SetGrid(columns, rows);
+    set_grid(columns, rows);
     cells.clear();
     if (columns == 0 || rows == 0) return;
     const double width = cell_size(m_rcBounds.maxX - m_rcBounds.minX, columns);
@@ -190,9 +190,9 @@ void CSFLayer::BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector
     }
 }
 
-int CSFLayer::FindCell(const CSFPt& point) const {
+int CSFLayer::find_cell(const CSFPt& point) const {
     CSFPt probe = point;  // the grid may move it onto a boundary; the caller keeps its own
-    return cell_grid(m_pCells, m_nGridCols, m_nGridRows).FindCell(probe);
+    return cell_grid(m_pCells, m_nGridCols, m_nGridRows).find_cell(probe);
 }
 
 int CSFLayer::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {

@@ -78,12 +78,12 @@ public:
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.
-    int FindCell(const CSFPt& point) const;
+    int find_cell(const CSFPt& point) const;
 
     bool IsVisible() const { return m_bVisible != 0; }
     void SetVisible(bool visible) { m_bVisible = visible ? 1 : 0; }
     bool IsFilled() const { return m_bFilled != 0; }
-    std::uint32_t GetCellCount() const { return m_nGridCols * m_nGridRows; }
+    std::uint32_t get_cell_count() const { return m_nGridCols * m_nGridRows; }
 
     // Members are open to the map, the document and the panel, as the layer's plain data.
     std::uint8_t m_bVisible = 1;
@@ -116,15 +116,15 @@ public:
 
 protected:
     // The view projection, when the layer draws through one.
-    georef::CTransform* DisplayTransform() const;
-    void SetGrid(std::uint32_t columns, std::uint32_t rows);
+    georef::CTransform* display_transform() const;
+    void set_grid(std::uint32_t columns, std::uint32_t rows);
     // Names the layer after the shapefile and seeks to its first record.
-    void StartRecords(platform::CFile& file);
+    void start_records(platform::CFile& file);
     // One record into the shape, widening the bounds; 0, or 2 when it is unreadable.
-    int ReadRecord(platform::CFile& file, CSFShape& shape);
+    int read_record(platform::CFile& file, CSFShape& shape);
     // The base record's fields after the tag.
-    int ReadBaseFields(platform::CFile& file);
-    void WriteBaseFields(platform::CFile& file);
+    int read_base_fields(platform::CFile& file);
+    void write_base_fields(platform::CFile& file);
 };
 
 }  // namespace model

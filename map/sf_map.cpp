@@ -37,7 +37,7 @@ std::uint32_t CSFMap::AddLayer(std::unique_ptr<CSFLayer> layer) {
     return index;
 }
 
-void CSFMap::Renumber() {
+void CSFMap::renumber() {
     m_nIconsLayer = -1;
     m_nRasterLayer = -1;
     for (std::uint32_t i = 0; i < m_aLayers.size(); ++i) {
@@ -52,7 +52,7 @@ unsigned CSFMap::RemoveLayer(std::uint32_t index) {
     if (index >= m_nLayerCount || !m_aLayers[index]) return 1;
     m_aLayers.erase(m_aLayers.begin() + index);
     --m_nLayerCount;
-    Renumber();
+    renumber();
     return 0;
 }
 
@@ -63,7 +63,7 @@ void CSFMap::MoveLayer(std::uint32_t from, std::uint32_t to) {
     // A place beyond the end puts the layer last rather than leaving a gap.
     to = std::min<std::uint32_t>(to, static_cast<std::uint32_t>(m_aLayers.size()));
     m_aLayers.insert(m_aLayers.begin() + to, std::move(layer));
-    Renumber();
+    renumber();
 }
 
 CSFLayer* CSFMap::GetLayer(std::uint32_t index) const {

@@ -59,9 +59,9 @@ public:
     // Longitude and latitude of a window point.
     CSFPt ScreenToGeo(platform::CPoint point) const;
     std::uint32_t GetVersion() const { return m_nVersion; }
-    const CSFRect& GetBounds() const { return m_rcBounds; }
-    georef::CTransform* GetTransform() const { return m_pTransform.get(); }
-    georef::CTrRSS* GetSnapTransform() const { return m_pSnapTransform.get(); }
+    const CSFRect& get_bounds() const { return m_rcBounds; }
+    georef::CTransform* get_transform() const { return m_pTransform.get(); }
+    georef::CTrRSS* get_snap_transform() const { return m_pSnapTransform.get(); }
 
     std::uint32_t m_nVersion = 0;
     std::vector<std::unique_ptr<CSFLayer>> m_aLayers;
@@ -74,8 +74,8 @@ public:
     CSFRect m_rcBounds;
 
 private:
-    unsigned AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
-    void Renumber();
+    unsigned add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
+    void renumber();
 };
 
 }  // namespace model

@@ -18,17 +18,17 @@ struct _attrValue {
     std::int32_t kind = none;
     std::array<std::uint8_t, value_size> value{};
 
-    static _attrValue FromInt(std::int32_t v);
-    static _attrValue FromDouble(double v);
+    static _attrValue from_int(std::int32_t v);
+    static _attrValue from_double(double v);
     // Longer text is cut to max_text units.
-    static _attrValue FromText(std::u16string_view v);
+    static _attrValue from_text(std::u16string_view v);
 
-    std::int32_t GetInt() const;
-    double GetDouble() const;
+    std::int32_t get_int() const;
+    double get_double() const;
     // The units before the terminator (or all 49 when there is none).
-    std::u16string GetText() const;
+    std::u16string get_text() const;
     // What a label shows: the text, or the number written out; nothing for no value.
-    std::u16string LabelText() const;
+    std::u16string label_text() const;
 };
 
 }  // namespace model

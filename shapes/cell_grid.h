@@ -25,22 +25,22 @@ public:
     // The cells must be the columns x rows cells BuildCells made; the grid only looks at them.
     cell_grid(const std::vector<CSFFragment>& cells, std::uint32_t columns, std::uint32_t rows);
 
-    bool IsEmpty() const { return m_nColumns == 0 || m_nRows == 0; }
-    std::uint32_t GetColumns() const { return m_nColumns; }
-    const CSFRect& Box(int cell) const { return m_cells[static_cast<std::size_t>(cell)].m_rcBox; }
+    bool is_empty() const { return m_nColumns == 0 || m_nRows == 0; }
+    std::uint32_t get_columns() const { return m_nColumns; }
+    const CSFRect& cell_box(int cell) const { return m_cells[static_cast<std::size_t>(cell)].m_rcBox; }
     // The box of the whole grid.
-    const CSFRect& Extent() const { return m_rcExtent; }
+    const CSFRect& extent() const { return m_rcExtent; }
 
     // Whether the cell holds the point: strictly inside, on its boundary, or outside it by no
     // more than the tolerance, in which case the point is moved onto the boundary.
-    bool Holds(int cell, CSFPt& point) const;
+    bool holds(int cell, CSFPt& point) const;
     // The first cell, in cell order, that holds the point (moving it as Holds does); -1
     // when none does.
-    int FindCell(CSFPt& point) const;
+    int find_cell(CSFPt& point) const;
     // The cell one column (dx = -1 or 1) and/or one row (dy) away; -1 beyond the grid.
-    int Neighbour(int cell, int dx, int dy) const;
+    int neighbour(int cell, int dx, int dy) const;
     // The cells whose boxes meet the box (touching counts); false when none does.
-    bool Span(const CSFRect& box, span& out) const;
+    bool find_span(const CSFRect& box, span& out) const;
 
 private:
     const std::vector<CSFFragment>& m_cells;

@@ -42,32 +42,32 @@ bool entry_point(const CSFPt& from, double dx, double dy, const CSFRect& box, CS
 
 line_cutter::line_cutter(const cell_grid& grid, sink emit) : m_grid(grid), m_emit(std::move(emit)) {}
 
-bool line_cutter::CutPart(const CSFPt* points, std::size_t count) {
+bool line_cutter::cut_part(const CSFPt* points, std::size_t count) {
     m_piece.clear();
     if (count == 0) return true;
     CSFPt first = points[0];
-    m_nCell = m_grid.FindCell(first);
+    m_nCell = m_grid.find_cell(first);
     if (m_nCell < 0) return false;
     m_piece.push_back(first);
     m_ptLast = first;
     for (std::size_t i = 1; i < count; ++i) {
         if (m_nCell >= 0)
-            Walk(points[i]);
+            walk(points[i]);
         else
-            Enter(points[i]);
+            enter(points[i]);
     }
-    if (m_nCell >= 0 && !m_piece.empty()) Emit();
+    if (m_nCell >= 0 && !m_piece.empty()) emit();
     m_piece.clear();
     return true;
 }
 
-void line_cutter::Emit() { m_emit(m_nCell, m_piece); }
+void line_cutter::emit() { m_emit(m_nCell, m_piece); }
 
-void line_cutter::Walk(CSFPt end) {
+void line_cutter::walk(CSFPt end) {
     const CSFPt start = m_ptLast;  // lies in the current cell
     const double dx = end.X - start.X, dy = end.Y - start.Y;
     auto leave = [&] {
-        if (m_piece.size() > 1) Emit();
+        if (m_piece.size() > 1) emit();
         m_piece.clear();
         m_nCell = -1;
         m_ptLast = end;
@@ -80,12 +80,12 @@ void line_cutter::Walk(CSFPt end) {
     double done = 0.0;
     for (;;) {
         CSFPt held = end;
-        if (m_grid.Holds(m_nCell, held)) {
+        if (m_grid.holds(m_nCell, held)) {
             m_piece.push_back(held);
             m_ptLast = held;
             return;
         }
-        const CSFRect& box = m_grid.Box(m_nCell);
+        const CSFRect& box = m_grid.cell_box(m_nCell);
         const double tx = sx > 0 ? (box.maxX - start.X) / dx : sx < 0 ? (box.minX - start.X) / dx : never;
         const double ty = sy > 0 ? (box.maxY - start.Y) / dy : sy < 0 ? (box.minY - start.Y) / dy : never;
         const double t = std::clamp(std::min(tx, ty), done, 1.0);
@@ -99,42 +99,42 @@ void line_cutter::Walk(CSFPt end) {
         cross.Y = std::clamp(cross.Y, box.minY, box.maxY);
         if (!(m_piece.back() == cross)) m_piece.push_back(cross);
         if (m_piece.size() > 1) {
-            Emit();
+            emit();
             m_piece.assign(1, cross);
         }
         m_ptLast = cross;
         done = t;
 
-        int next = step_x != 0 || step_y != 0 ? m_grid.Neighbour(m_nCell, step_x, step_y) : -1;
+        int next = step_x != 0 || step_y != 0 ? m_grid.neighbour(m_nCell, step_x, step_y) : -1;
         // Through a corner on the grid's edge: along the edge, where the end may still lie
         // within the tolerance.
         if (next < 0 && step_x != 0 && step_y != 0) {
-            next = m_grid.Neighbour(m_nCell, step_x, 0);
-            if (next < 0) next = m_grid.Neighbour(m_nCell, 0, step_y);
+            next = m_grid.neighbour(m_nCell, step_x, 0);
+            if (next < 0) next = m_grid.neighbour(m_nCell, 0, step_y);
         }
         if (next < 0) return leave();
         m_nCell = next;
     }
 }
 
-void line_cutter::Enter(CSFPt end) {
+void line_cutter::enter(CSFPt end) {
     const CSFPt from = m_ptLast;
     m_ptLast = end;
     if (!is_finite(end)) return;
     const double dx = end.X - from.X, dy = end.Y - from.Y;
     CSFPt at;
-    if (is_finite(from) && std::isfinite(dx) && std::isfinite(dy) && entry_point(from, dx, dy, m_grid.Extent(), at)) {
-        m_nCell = m_grid.FindCell(at);
+    if (is_finite(from) && std::isfinite(dx) && std::isfinite(dy) && entry_point(from, dx, dy, m_grid.extent(), at)) {
+        m_nCell = m_grid.find_cell(at);
         if (m_nCell >= 0) {
             m_piece.assign(1, at);
             m_ptLast = at;
-            Walk(end);
+            walk(end);
             return;
         }
     }
     // Back from a point that is not a number, or close enough to the grid to count as in it.
     at = end;
-    m_nCell = m_grid.FindCell(at);
+    m_nCell = m_grid.find_cell(at);
     if (m_nCell < 0) return;
     m_piece.assign(1, at);
     m_ptLast = at;

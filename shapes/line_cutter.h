@@ -30,14 +30,14 @@ public:
 
     // Cuts one part of count points; false when its first point lies in no cell (nothing
     // of the part is cut then).
-    bool CutPart(const CSFPt* points, std::size_t count);
+    bool cut_part(const CSFPt* points, std::size_t count);
 
 private:
     // From the current point to the end point, starting in the current cell.
-    void Walk(CSFPt end);
+    void walk(CSFPt end);
     // Coming back into the grid from outside along the segment from the last point to end.
-    void Enter(CSFPt end);
-    void Emit();
+    void enter(CSFPt end);
+    void emit();
 
     const cell_grid& m_grid;
     sink m_emit;

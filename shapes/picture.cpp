@@ -15,7 +15,7 @@ CPicture::CPicture(platform::CDC* dc) : m_pDC(dc) {}
 CPicture::CPicture(platform::CDC* dc, platform::COLORREF color, std::uint32_t width, std::uint32_t height)
     : m_pDC(dc), m_nWidth(width), m_nHeight(height) {
     m_owned.assign(std::size_t{width} * height,
-                   Pack565(platform::GetRValue(color), platform::GetGValue(color), platform::GetBValue(color)));
+                   pack565(platform::GetRValue(color), platform::GetGValue(color), platform::GetBValue(color)));
     m_pPixels = m_owned.data();
 }
 
@@ -26,11 +26,11 @@ CPicture::CPicture(platform::CDC* dc, std::vector<std::uint16_t> pixels, std::ui
 }
 
 // The top 5, 6 and 5 bits of red, green and blue.
-std::uint16_t CPicture::Pack565(unsigned red, unsigned green, unsigned blue) {
+std::uint16_t CPicture::pack565(unsigned red, unsigned green, unsigned blue) {
     return static_cast<std::uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
 }
 
-void CPicture::SetSize(std::uint32_t width, std::uint32_t height) {
+void CPicture::set_size(std::uint32_t width, std::uint32_t height) {
     m_nWidth = width;
     m_nHeight = height;
 }

@@ -27,7 +27,7 @@ public:
     CPicture(const CPicture&) = delete;
     CPicture& operator=(const CPicture&) = delete;
 
-    static std::uint16_t Pack565(unsigned red, unsigned green, unsigned blue);
+    static std::uint16_t pack565(unsigned red, unsigned green, unsigned blue);
 
     // An 8-bit BMP file; false when it cannot be read or has another depth (no pixels then).
     bool load(const std::string& path);
@@ -38,11 +38,11 @@ public:
     void write(platform::CFile& file) const;
     void draw(platform::CDC* dc, int x, int y) const;
 
-    const std::uint16_t* GetPixels() const { return m_pPixels; }
-    std::uint32_t GetWidth() const { return m_nWidth; }
-    std::uint32_t GetHeight() const { return m_nHeight; }
-    void SetSize(std::uint32_t width, std::uint32_t height);
-    std::int32_t GetBitCount() const { return m_nBitCount; }
+    const std::uint16_t* get_pixels() const { return m_pPixels; }
+    std::uint32_t get_width() const { return m_nWidth; }
+    std::uint32_t get_height() const { return m_nHeight; }
+    void set_size(std::uint32_t width, std::uint32_t height);
+    std::int32_t get_bit_count() const { return m_nBitCount; }
     std::uint32_t m_nNumber = 0;
 
 private:

@@ -33,14 +33,14 @@ void CSFFragment::DrawPoints(platform::CDC* dc, georef::CTransform* transform, C
 }
 
 void CSFFragment::Write(platform::CFile& file) const {
-    m_rcBox.Write(file);
+    m_rcBox.write(file);
     write_i32(file, m_nCell);
     write_u32(file, static_cast<std::uint32_t>(m_aShapes.size()));
     for (const auto& shape : m_aShapes) shape->Write(file);
 }
 
 bool CSFFragment::Read(platform::CFile& file) {
-    return m_rcBox.Read(file) && read_i32(file, m_nCell) && read_u32(file, m_nShapeCount);
+    return m_rcBox.read(file) && read_i32(file, m_nCell) && read_u32(file, m_nShapeCount);
 }
 
 }  // namespace model

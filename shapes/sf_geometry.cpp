@@ -6,7 +6,7 @@ namespace model {
 
 bool CSFRect::Stretch(const CSFPt& p) {
     const CSFRect before = *this;
-    if (IsZero()) {
+    if (is_zero()) {
         minX = maxX = p.X;
         minY = maxY = p.Y;
     } else {
@@ -27,7 +27,7 @@ bool CSFRect::Union(const CSFRect& other) {
     return !(before == *this);
 }
 
-void CSFRect::Write(platform::CFile& file) const {
+void CSFRect::write(platform::CFile& file) const {
     using platform::file_io::write_double;
     write_double(file, minX);
     write_double(file, minY);
@@ -35,7 +35,7 @@ void CSFRect::Write(platform::CFile& file) const {
     write_double(file, maxY);
 }
 
-bool CSFRect::Read(platform::CFile& file) {
+bool CSFRect::read(platform::CFile& file) {
     using platform::file_io::read_double;
     return read_double(file, minX) && read_double(file, minY) && read_double(file, maxX) &&
            read_double(file, maxY);

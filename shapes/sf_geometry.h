@@ -28,10 +28,10 @@ struct CSFRect {
     bool Stretch(const CSFPt& point);
     // Widens each side to take in the other box, with no emptiness test.
     bool Union(const CSFRect& other);
-    bool IsZero() const { return minX == 0.0 && minY == 0.0 && maxX == 0.0 && maxY == 0.0; }
+    bool is_zero() const { return minX == 0.0 && minY == 0.0 && maxX == 0.0 && maxY == 0.0; }
 
-    void Write(platform::CFile& file) const;
-    bool Read(platform::CFile& file);
+    void write(platform::CFile& file) const;
+    bool read(platform::CFile& file);
 
     friend bool operator==(const CSFRect&, const CSFRect&) = default;
 };

@@ -31,12 +31,12 @@ CSFLine::CSFLine(std::int32_t record, std::uint32_t parts, std::uint32_t points,
     m_nRecord = record;
 }
 
-int CSFLine::ReadShp(platform::CFile& file) { return ReadPartsRecord(file, true); }
+int CSFLine::ReadShp(platform::CFile& file) { return read_parts_record(file, true); }
 
-int CSFLine::ReadPartsRecord(platform::CFile& file, bool stretch_by_points) {
+int CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_points) {
     using platform::endian::get_le_double;
     using platform::endian::get_le_i32;
-    if (!ReadRecordHeader(file)) return 1;
+    if (!read_record_header(file)) return 1;
     // The rest of the record after the shape type. It must be in the file: a record that
     // claims more than the file holds is unreadable.
     const std::int64_t content = 2 * std::int64_t{m_nContentLength} - 4;
@@ -44,7 +44,7 @@ int CSFLine::ReadPartsRecord(platform::CFile& file, bool stretch_by_points) {
     m_nParts = m_nPoints = 0;
     m_pParts.clear();
     m_pPoints.clear();
-    if (IsNullRecord()) {
+    if (is_null_record()) {
         file.Seek(content, platform::CFile::current);
         return 0;
     }
@@ -115,11 +115,11 @@ void CSFLine::Write(platform::CFile& file) const {
 
 void CSFLine::Draw(platform::CDC* dc, georef::CTransform* transform) {
     for (std::uint32_t k = 0; k < m_nParts; ++k) {
-        const std::uint32_t end = PartEnd(k);
-        for (std::uint32_t i = PartBegin(k); i < end; ++i) {
+        const std::uint32_t end = part_end(k);
+        for (std::uint32_t i = part_begin(k); i < end; ++i) {
             m_ptWork = m_pPoints[i];
             m_ptScreen = transform->GeoToScreen(m_ptWork.X, m_ptWork.Y);
-            if (i == PartBegin(k))
+            if (i == part_begin(k))
                 dc->MoveTo(m_ptScreen.x, m_ptScreen.y);
             else
                 dc->LineTo(m_ptScreen.x, m_ptScreen.y);

@@ -25,8 +25,8 @@ public:
     virtual void SetFromObject(const point_source& source);
 
     // First and one-past-last point of part k.
-    std::uint32_t PartBegin(std::uint32_t k) const { return static_cast<std::uint32_t>(m_pParts[k]); }
-    std::uint32_t PartEnd(std::uint32_t k) const {
+    std::uint32_t part_begin(std::uint32_t k) const { return static_cast<std::uint32_t>(m_pParts[k]); }
+    std::uint32_t part_end(std::uint32_t k) const {
         return k + 1 < m_nParts ? static_cast<std::uint32_t>(m_pParts[k + 1]) : m_nPoints;
     }
 
@@ -39,7 +39,7 @@ public:
 
 protected:
     // Reads a PolyLine or Polygon record, stretching the box by each point when asked.
-    int ReadPartsRecord(platform::CFile& file, bool stretch_by_points);
+    int read_parts_record(platform::CFile& file, bool stretch_by_points);
 };
 
 }  // namespace model

@@ -21,7 +21,7 @@ void CSFPoint::Write(platform::CFile& file) const {
 }
 
 int CSFPoint::ReadShp(platform::CFile& file) {
-    if (!ReadRecordHeader(file)) return 1;
+    if (!read_record_header(file)) return 1;
     if (!read_double(file, m_pt.X) || !read_double(file, m_pt.Y)) return 1;
     m_rcBox.Stretch(m_pt);
     // Contents beyond the shape type and the two coordinates (a measure, say) are skipped.
@@ -46,7 +46,7 @@ void CSFPoint::DrawPoint(platform::CDC* dc, georef::CTransform* transform, CPict
     if (!labels) return;
     for (std::size_t i = 0; i < labels->size(); ++i) {
         if (!(*labels)[i] || i >= m_aAttributes.size()) continue;
-        dc->TextOut(x + offset, y + offset, m_aAttributes[i].LabelText());
+        dc->TextOut(x + offset, y + offset, m_aAttributes[i].label_text());
     }
 }
 

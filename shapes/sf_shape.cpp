@@ -11,7 +11,7 @@ int CSFShape::Read(platform::CFile& file) {
 
 void CSFShape::Draw(platform::CDC*, georef::CTransform*) {}
 
-bool CSFShape::ReadRecordHeader(platform::CFile& file) {
+bool CSFShape::read_record_header(platform::CFile& file) {
     std::uint8_t header[12];
     if (!platform::file_io::read_exact(file, header, sizeof header)) return false;
     m_nRecord = platform::endian::get_be_i32(header);
@@ -20,7 +20,7 @@ bool CSFShape::ReadRecordHeader(platform::CFile& file) {
     return true;
 }
 
-int CSFShape::ReadShp(platform::CFile& file) { return ReadRecordHeader(file) ? 0 : 1; }
+int CSFShape::ReadShp(platform::CFile& file) { return read_record_header(file) ? 0 : 1; }
 
 void CSFShape::Write(platform::CFile& file) const { platform::file_io::write_i32(file, m_nRecord); }
 

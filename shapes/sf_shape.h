@@ -37,10 +37,10 @@ public:
     void SetAttributeCount(int count);
     void SetAttribute(int index, const _attrValue& value);
     _attrValue GetAttribute(int index) const;
-    int GetAttributeCount() const { return static_cast<int>(m_aAttributes.size()); }
+    int get_attribute_count() const { return static_cast<int>(m_aAttributes.size()); }
 
     // A record that says it holds no shape (shape type 0).
-    bool IsNullRecord() const { return m_nShapeType == 0; }
+    bool is_null_record() const { return m_nShapeType == 0; }
 
     std::int32_t m_nRecord = 0;
     std::int32_t m_nShapeType = 0;
@@ -50,7 +50,7 @@ public:
 
 protected:
     // The record header and shape type; false when the file ends first.
-    bool ReadRecordHeader(platform::CFile& file);
+    bool read_record_header(platform::CFile& file);
 };
 
 }  // namespace model

@@ -5,7 +5,7 @@
 
 namespace model {
 
-std::string TablePath(const std::string& shapefile) {
+std::string table_path(const std::string& shapefile) {
     const std::string stem = shapefile.size() >= 3 ? shapefile.substr(0, shapefile.size() - 3) : std::string();
     std::string table = stem + "dbf";
     // Tables written on systems that ignore case often spell their name in capitals.

@@ -9,9 +9,9 @@ namespace model {
 class ktf_layer_source {
 public:
     virtual ~ktf_layer_source() = default;
-    virtual int GetObjectCount() const = 0;
+    virtual int get_object_count() const = 0;
     // No bound check: callers stay below the object count.
-    virtual const point_source& GetObject(int index) const = 0;
+    virtual const point_source& get_object(int index) const = 0;
 };
 
 }  // namespace model

@@ -45,8 +45,8 @@ void CSFLayerIcons::WriteDocument(platform::CFile& file) {
     write_u32(file, m_nIcons);
     for (const auto& icon : m_aIcons) {
         write_u32(file, icon->m_nNumber);
-        write_u32(file, icon->GetWidth());
-        write_u32(file, icon->GetHeight());
+        write_u32(file, icon->get_width());
+        write_u32(file, icon->get_height());
     }
     for (const auto& icon : m_aIcons) icon->write(file);
 }
@@ -62,7 +62,7 @@ int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
         if (!read_u32(file, number) || !read_u32(file, width) || !read_u32(file, height)) return 1;
         auto icon = std::make_unique<CPicture>(dc);
         icon->m_nNumber = number;
-        icon->SetSize(width, height);
+        icon->set_size(width, height);
         pixels += std::uint64_t{width} * height;
         // The pixels of every icon follow the sizes: sizes they cannot fill are not sizes.
         if (pixels > bytes_left(file) / 2) return 1;
@@ -78,7 +78,7 @@ int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
     std::uint16_t* slice = m_pPixels.data();
     for (auto& icon : m_aIcons) {
         icon->set_pixels(slice);
-        slice += std::size_t{icon->GetWidth()} * icon->GetHeight();
+        slice += std::size_t{icon->get_width()} * icon->get_height();
     }
     return 0;
 }

@@ -46,12 +46,12 @@ int CSFLayerLine::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayerLine::DrawShapes(platform::CDC* dc) { StrokeLines(dc, false); }
+void CSFLayerLine::DrawShapes(platform::CDC* dc) { stroke_lines(dc, false); }
 
-void CSFLayerLine::DrawCells(platform::CDC* dc) { StrokeLines(dc, true); }
+void CSFLayerLine::DrawCells(platform::CDC* dc) { stroke_lines(dc, true); }
 
-void CSFLayerLine::StrokeLines(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerLine::stroke_lines(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform || (by_cells && m_pLineCells.empty())) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CPen* old_pen = dc->SelectObject(&pen);
@@ -63,7 +63,7 @@ void CSFLayerLine::StrokeLines(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_pen);
 }
 
-int CSFLayerLine::MakeGrid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
+int CSFLayerLine::make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
     cells.clear();
     if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return 1;
     try {
@@ -76,12 +76,12 @@ int CSFLayerLine::MakeGrid(std::uint32_t columns, std::uint32_t rows, std::vecto
 }
 
 int CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
-    return MakeGrid(columns, rows, m_pLineCells);
+    return make_grid(columns, rows, m_pLineCells);
 }
 
 int CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows) ? 1 : 0; }
 
-CSFLayerLine::progress_scope CSFLayerLine::OpenProgress(std::size_t count) {
+CSFLayerLine::progress_scope CSFLayerLine::open_progress(std::size_t count) {
     m_pProgress = std::make_unique<CProgressIndicator>();
     m_pProgress->SetRange(0, clamp_to_int(count) - 1);
     m_pProgress->Create();
@@ -94,7 +94,7 @@ CSFLayerLine::progress_scope::~progress_scope() {
     m_layer.m_pProgress.reset();
 }
 
-void CSFLayerLine::ShowProgress(std::size_t index) {
+void CSFLayerLine::show_progress(std::size_t index) {
     if (m_pProgress) m_pProgress->SetPos(clamp_to_int(index));
 }
 
@@ -103,7 +103,7 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     // The line cells, also when a polygon layer cuts its outlines here.
     if (CSFLayerLine::AllocateGrid(columns, rows) != 0) return 1;
 
-    const progress_scope progress = OpenProgress(m_pShapes.size());
+    const progress_scope progress = open_progress(m_pShapes.size());
 
     const cell_grid grid(m_pLineCells, m_nGridCols, m_nGridRows);
     std::int32_t record = 0;
@@ -115,12 +115,12 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
         m_nPiecePoints += points;
     });
     for (std::size_t i = 0; i < m_pShapes.size(); ++i) {
-        ShowProgress(i);
+        show_progress(i);
         const CSFLine& line = m_pShapes[i];
         record = line.m_nRecord;
         for (std::uint32_t k = 0; k < line.m_pParts.size(); ++k) {
             const part_range part = part_of(line, k);
-            if (cutter.CutPart(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
+            if (cutter.cut_part(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
             char text[96];
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
                           static_cast<int>(m_nIndex));
@@ -131,7 +131,7 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     return 0;
 }
 
-int CSFLayerLine::ReadCells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
+int CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
     cells.clear();
     cells.resize(m_nCellCount);
     std::uint32_t parts = 0, points = 0;  // counts of the writer's last cut; not needed here
@@ -149,7 +149,7 @@ int CSFLayerLine::ReadCells(platform::CFile& file, std::vector<CSFFragment>& cel
     return 0;
 }
 
-void CSFLayerLine::WriteCells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
+void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
                               const std::vector<CSFFragment>& cells) const {
     write_u32(file, parts);
     write_u32(file, points);
@@ -159,35 +159,35 @@ void CSFLayerLine::WriteCells(platform::CFile& file, std::uint32_t parts, std::u
 }
 
 int CSFLayerLine::ReadLinePayload(platform::CFile& file) {
-    return ReadCells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
+    return read_cells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
 }
 
 void CSFLayerLine::WriteLinePayload(platform::CFile& file) {
-    WriteCells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
+    write_cells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
 }
 
 int CSFLayerLine::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
+    if (read_base_fields(file) != 0) return 1;
     m_pCells.clear();
     return ReadLinePayload(file) == 0 ? 0 : 1;
 }
 
 void CSFLayerLine::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
+    write_base_fields(file);
     WriteLinePayload(file);
 }
 
 template <class Shape>
-void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
+void CSFLayerLine::take_objects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
     shapes.clear();
     m_strName = kKTFLayerName;
-    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
+    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.get_object_count()));
     shapes.resize(m_nShapes);
     CSFRect bounds;
     bool started = false;
     for (std::uint32_t i = 0; i < m_nShapes; ++i) {
         Shape& shape = shapes[i];
-        shape.SetFromObject(layer.GetObject(static_cast<int>(i)));
+        shape.SetFromObject(layer.get_object(static_cast<int>(i)));
         started = widen_by_points(shape.m_pPoints.data(), shape.m_pPoints.size(), bounds, started);
     }
     m_rcBounds = bounds;
@@ -198,9 +198,9 @@ void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_sourc
     m_header.m_nShapeType = shape_type;
 }
 
-template void CSFLayerLine::TakeObjects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
-template void CSFLayerLine::TakeObjects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::take_objects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::take_objects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
 
-void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { TakeObjects(m_pShapes, layer, kLayerLine); }
+void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { take_objects(m_pShapes, layer, kLayerLine); }
 
 }  // namespace model

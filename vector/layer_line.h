@@ -50,21 +50,21 @@ public:
 
 protected:
     CSFLayerLine(std::uint32_t kind, CSFMap* map);
-    void StrokeLines(platform::CDC* dc, bool by_cells);
+    void stroke_lines(platform::CDC* dc, bool by_cells);
     // Builds a grid of cells into the array; 0, or 1 when no such grid can be made.
-    int MakeGrid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells);
+    int make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells);
     using piece_factory = std::unique_ptr<CSFShape> (*)();
     // The two piece counts (skipped) and a grid of the announced size, each cell followed by
     // its shapes, made by the factory; 0, or 1 when they cannot be read.
-    int ReadCells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make);
+    int read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make);
     // The two piece counts, then as many cells as the base fields announce (empty ones
     // where the array holds fewer).
-    void WriteCells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
+    void write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
                     const std::vector<CSFFragment>& cells) const;
     // Replaces the shapes by one per object of a text export layer, each with its object's
     // points, and takes the box of all those points as the layer's and its header's.
     template <class Shape>
-    void TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type);
+    void take_objects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type);
     // The progress window of one cutting pass over count shapes, closed and deleted when
     // the pass ends, early or not.
     class progress_scope {
@@ -77,9 +77,9 @@ protected:
     private:
         CSFLayerLine& m_layer;
     };
-    [[nodiscard]] progress_scope OpenProgress(std::size_t count);
+    [[nodiscard]] progress_scope open_progress(std::size_t count);
     // Moves the bar to the shape about to be cut.
-    void ShowProgress(std::size_t index);
+    void show_progress(std::size_t index);
 };
 
 }  // namespace model

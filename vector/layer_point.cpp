@@ -31,12 +31,12 @@ int CSFLayerPoint::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayerPoint::DrawShapes(platform::CDC* dc) { Draw(dc, false); }
+void CSFLayerPoint::DrawShapes(platform::CDC* dc) { draw(dc, false); }
 
-void CSFLayerPoint::DrawCells(platform::CDC* dc) { Draw(dc, true); }
+void CSFLayerPoint::DrawCells(platform::CDC* dc) { draw(dc, true); }
 
-void CSFLayerPoint::Draw(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerPoint::draw(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform || (by_cells && m_pCells.empty())) return;
     CPicture* icon = m_pMap ? m_pMap->GetIcon(m_nIcon) : nullptr;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
@@ -57,7 +57,7 @@ void CSFLayerPoint::Draw(platform::CDC* dc, bool by_cells) {
 int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
     if (AllocateGrid(columns, rows) != 0) return 1;
     for (const CSFPoint& point : m_pShapes) {
-        const int cell = FindCell(point.m_pt);
+        const int cell = find_cell(point.m_pt);
         if (cell < 0) {
             char text[96];
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
@@ -75,14 +75,14 @@ int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
 }
 
 void CSFLayerPoint::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
+    write_base_fields(file);
     write_i32(file, m_nIcon);
     for (const CSFFragment& cell : m_pCells) cell.Write(file);
     WriteAttributes(file);
 }
 
 int CSFLayerPoint::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
+    if (read_base_fields(file) != 0) return 1;
     if (!read_i32(file, m_nIcon)) return 1;
     for (CSFFragment& cell : m_pCells) {
         if (!cell.Read(file)) return 1;
@@ -100,13 +100,13 @@ int CSFLayerPoint::ReadDocument(platform::CFile& file) {
 void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {
     m_pShapes.clear();
     m_strName = kKTFLayerName;
-    const int count = std::max(0, layer.GetObjectCount());
+    const int count = std::max(0, layer.get_object_count());
     m_nShapes = static_cast<std::uint32_t>(count);
     m_pShapes.resize(m_nShapes);
     CSFRect bounds;
     bool empty = true;
     for (int i = 0; i < count; ++i) {
-        const point_source& object = layer.GetObject(i);
+        const point_source& object = layer.get_object(i);
         m_pShapes[static_cast<std::size_t>(i)].SetFromObject(object);
         const int points = object.GetPointCount();
         for (int k = 0; k < points; ++k) {

@@ -42,25 +42,25 @@ public:
     void SetFromKTFLayer(const ktf_layer_source& layer);
 
     // The attribute kind a field of the table's kind is kept as.
-    static std::uint32_t AttributeKind(std::uint32_t table_kind);
+    static std::uint32_t attribute_kind(std::uint32_t table_kind);
     // The hint of one point: a line per shown field.
-    std::vector<std::u16string> HintLines(const CSFShape& shape) const;
+    std::vector<std::u16string> hint_lines(const CSFShape& shape) const;
     // The first point under the mouse, walking the points or the cells; none when no
     // point is there.
-    CSFPoint* HitPoint(platform::CPoint mouse, bool cells);
+    CSFPoint* hit_point(platform::CPoint mouse, bool cells);
     // Shows and stores the field, and makes it the only one drawn as the points' label.
     // The name is in the system's 8-bit character set, as the layer keeps names. False when
     // the layer has no field of that name (compared without regard to ASCII case).
-    bool SetLabelField(const std::string& name);
+    bool set_label_field(const std::string& name);
 
     std::vector<CSFPoint> m_pShapes;
     std::int32_t m_nIcon = 0;
 
 private:
-    void Draw(platform::CDC* dc, bool by_cells);
-    void ClearFields();
+    void draw(platform::CDC* dc, bool by_cells);
+    void clear_fields();
     // The position among the stored fields of the first labelled one that is stored; -1.
-    std::int32_t StoredLabelPosition() const;
+    std::int32_t stored_label_position() const;
 };
 
 }  // namespace model

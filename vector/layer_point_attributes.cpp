@@ -35,9 +35,9 @@ std::size_t stored_size(std::uint32_t kind) {
 // a zero value of that kind.
 _attrValue attribute_of(std::uint32_t kind, const CDBFValue& v) {
     switch (kind) {
-        case _attrValue::integer: return _attrValue::FromInt(v.m_nKind == CDBF::kindLogical ? v.m_bValue : 0);
-        case _attrValue::real: return _attrValue::FromDouble(v.m_nKind == CDBF::kindNumber ? v.m_dValue : 0.0);
-        case _attrValue::text: return _attrValue::FromText(v.m_nKind == CDBF::kindText ? v.m_strValue : u"");
+        case _attrValue::integer: return _attrValue::from_int(v.m_nKind == CDBF::kindLogical ? v.m_bValue : 0);
+        case _attrValue::real: return _attrValue::from_double(v.m_nKind == CDBF::kindNumber ? v.m_dValue : 0.0);
+        case _attrValue::text: return _attrValue::from_text(v.m_nKind == CDBF::kindText ? v.m_strValue : u"");
         default: return {};
     }
 }
@@ -55,7 +55,7 @@ void append(std::u16string& line, std::string_view ascii) { line.append(ascii.be
 
 }  // namespace
 
-std::uint32_t CSFLayerPoint::AttributeKind(std::uint32_t table_kind) {
+std::uint32_t CSFLayerPoint::attribute_kind(std::uint32_t table_kind) {
     switch (table_kind) {
         case CDBF::kindNumber: return _attrValue::real;
         case CDBF::kindText: return _attrValue::text;
@@ -64,7 +64,7 @@ std::uint32_t CSFLayerPoint::AttributeKind(std::uint32_t table_kind) {
     }
 }
 
-void CSFLayerPoint::ClearFields() {
+void CSFLayerPoint::clear_fields() {
     m_aFieldKinds.clear();
     m_aFieldShown.clear();
     m_aFieldLabel.clear();
@@ -73,13 +73,13 @@ void CSFLayerPoint::ClearFields() {
 
 int CSFLayerPoint::OpenAttributes(const std::string& path) {
     m_bAttributes = 0;
-    ClearFields();
+    clear_fields();
     CDBF table;
     if (table.Open(path) != 0 || table.GetFieldCount() == 0) return 1;
     m_bAttributes = 1;
     const int fields = table.GetFieldCount();
     for (int i = 0; i < fields; ++i) {
-        const std::uint32_t kind = AttributeKind(table.GetKinds()[static_cast<std::size_t>(i)]);
+        const std::uint32_t kind = attribute_kind(table.GetKinds()[static_cast<std::size_t>(i)]);
         m_aFieldKinds.push_back(kind);
         m_aFieldNames.push_back(table.GetNames()[static_cast<std::size_t>(i)]);
         m_aFieldShown.push_back(kind != _attrValue::none ? 1 : 0);
@@ -98,7 +98,7 @@ int CSFLayerPoint::OpenAttributes(const std::string& path) {
     return 0;
 }
 
-std::int32_t CSFLayerPoint::StoredLabelPosition() const {
+std::int32_t CSFLayerPoint::stored_label_position() const {
     std::int32_t stored = 0;
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i) {
         if (!m_aFieldShown[i]) continue;
@@ -116,7 +116,7 @@ void CSFLayerPoint::WriteAttributes(platform::CFile& file) {
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i)
         if (m_aFieldShown[i]) stored.push_back(i);
     write_i32(file, static_cast<std::int32_t>(stored.size()));
-    write_i32(file, StoredLabelPosition());
+    write_i32(file, stored_label_position());
     for (std::size_t i : stored) write_u32(file, i < m_aFieldKinds.size() ? m_aFieldKinds[i] : 0);
     for (std::size_t i : stored) {
         char name[kFieldNameSize] = {};
@@ -141,7 +141,7 @@ void CSFLayerPoint::WriteAttributes(platform::CFile& file) {
 
 int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     m_bAttributes = 0;
-    ClearFields();
+    clear_fields();
     std::int32_t has = 0, count = 0, label = -1;
     if (!read_i32(file, has)) return 1;
     if (has == 0) return 0;
@@ -190,7 +190,7 @@ int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     return 0;
 }
 
-std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) const {
+std::vector<std::u16string> CSFLayerPoint::hint_lines(const CSFShape& shape) const {
     std::vector<std::u16string> lines;
     const std::string code_page = platform::system_code_page();
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i) {
@@ -204,17 +204,17 @@ std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) cons
         switch (kind) {
             case _attrValue::integer: {
                 append(line, "   ");
-                auto r = std::to_chars(number, number + sizeof number, value.GetInt());
+                auto r = std::to_chars(number, number + sizeof number, value.get_int());
                 append(line, std::string_view(number, static_cast<std::size_t>(r.ptr - number)));
                 break;
             }
             case _attrValue::real: {
                 append(line, "   ");
-                auto r = std::to_chars(number, number + sizeof number, value.GetDouble(), std::chars_format::fixed, 6);
+                auto r = std::to_chars(number, number + sizeof number, value.get_double(), std::chars_format::fixed, 6);
                 append(line, std::string_view(number, static_cast<std::size_t>(r.ptr - number)));
                 break;
             }
-            case _attrValue::text: append(line, "   "); line += value.GetText(); break;
+            case _attrValue::text: append(line, "   "); line += value.get_text(); break;
             default: break;
         }
         lines.push_back(std::move(line));
@@ -222,8 +222,8 @@ std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) cons
     return lines;
 }
 
-CSFPoint* CSFLayerPoint::HitPoint(platform::CPoint mouse, bool cells) {
-    georef::CTransform* transform = DisplayTransform();
+CSFPoint* CSFLayerPoint::hit_point(platform::CPoint mouse, bool cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform) return nullptr;
     if (!cells) {
         for (CSFPoint& point : m_pShapes)
@@ -240,16 +240,16 @@ CSFPoint* CSFLayerPoint::HitPoint(platform::CPoint mouse, bool cells) {
 int CSFLayerPoint::ShowHint(platform::CPoint, platform::CPoint mouse, int cells) {
     if (m_pHint) {
         // Small moves of a resting hand keep the hint where it is.
-        const platform::CPoint anchor = m_pHint->GetAnchor();
+        const platform::CPoint anchor = m_pHint->get_anchor();
         if (anchor.x - 10 < mouse.x && mouse.x < anchor.x + 10 && anchor.y - 10 < mouse.y && mouse.y < anchor.y + 10)
             return 0;
         m_pHint->EndDialog(platform::IDCANCEL);
         m_pHint = nullptr;
     }
-    CSFPoint* point = HitPoint(mouse, cells != 0);
+    CSFPoint* point = hit_point(mouse, cells != 0);
     if (!point) return 0;
     auto hint = std::make_unique<CHintAtr>();
-    hint->SetLines(HintLines(*point));
+    hint->set_lines(hint_lines(*point));
     hint->ShowAt(mouse.x, mouse.y);
     // The hover timer goes on ticking while the hint is shown and may end it meanwhile.
     m_pHint = hint.get();
@@ -258,7 +258,7 @@ int CSFLayerPoint::ShowHint(platform::CPoint, platform::CPoint mouse, int cells)
     return 0;
 }
 
-bool CSFLayerPoint::SetLabelField(const std::string& name) {
+bool CSFLayerPoint::set_label_field(const std::string& name) {
     std::size_t found = m_aFieldNames.size();
     for (std::size_t i = 0; i < m_aFieldNames.size() && found == m_aFieldNames.size(); ++i)
         if (same_name(m_aFieldNames[i], name)) found = i;

@@ -27,28 +27,28 @@ int CSFLayerPolygon::CountRecords(platform::CFile& file) {
 
 int CSFLayerPolygon::ReadShapes(platform::CFile& file) {
     // Every record twice: as the outline line, then as the filled polygon.
-    StartRecords(file);
+    start_records(file);
     for (CSFLine& line : m_pShapes)
-        if (ReadRecord(file, line) != 0) return 2;
+        if (read_record(file, line) != 0) return 2;
     file.Seek(100, platform::CFile::begin);
     for (CSFPolygon& polygon : m_pPolygons)
-        if (ReadRecord(file, polygon) != 0) return 2;
+        if (read_record(file, polygon) != 0) return 2;
     return 0;
 }
 
 void CSFLayerPolygon::DrawShapes(platform::CDC* dc) {
-    FillPolygons(dc, false);
-    StrokeLines(dc, false);
+    fill_polygons(dc, false);
+    stroke_lines(dc, false);
 }
 
 void CSFLayerPolygon::DrawCells(platform::CDC* dc) {
     if (m_pPolygonCells.empty()) return;
-    FillPolygons(dc, true);
-    StrokeLines(dc, true);
+    fill_polygons(dc, true);
+    stroke_lines(dc, true);
 }
 
-void CSFLayerPolygon::FillPolygons(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerPolygon::fill_polygons(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform) return;
     platform::CBrush brush(m_crFill);
     platform::CBrush* old_brush = dc->SelectObject(&brush);
@@ -61,7 +61,7 @@ void CSFLayerPolygon::FillPolygons(platform::CDC* dc, bool by_cells) {
 }
 
 int CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
-    return MakeGrid(columns, rows, m_pPolygonCells);
+    return make_grid(columns, rows, m_pPolygonCells);
 }
 
 int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
@@ -69,13 +69,13 @@ int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
     m_nPolygonPieces = m_nPolygonParts = m_nPolygonPoints = 0;
     if (AllocateGrid(columns, rows) != 0) return 1;
 
-    const progress_scope progress = OpenProgress(m_pPolygons.size());
+    const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
     gpc_polygon subject, clip, result;
     std::vector<gpc_vertex> ring;
     std::vector<CSFPt> piece;
     for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
-        ShowProgress(i);
+        show_progress(i);
         const CSFPolygon& polygon = m_pPolygons[i];
         for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
             const part_range part = part_of(polygon, k);
@@ -85,14 +85,14 @@ int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
             // give empty intersections.
             CSFRect box;
             cell_grid::span span;
-            if (!widen_by_points(points, count, box, false) || !grid.Span(box, span)) continue;
+            if (!widen_by_points(points, count, box, false) || !grid.find_span(box, span)) continue;
             ring.clear();
             for (std::size_t p = 0; p < count; ++p) ring.push_back({points[p].X, points[p].Y});
             gpc_add_contour(subject, ring.data(), ring.size(), 1);
             for (std::uint32_t row = span.first_row; row <= span.last_row; ++row) {
                 for (std::uint32_t column = span.first_column; column <= span.last_column; ++column) {
                     const int cell = static_cast<int>(row * m_nGridCols + column);
-                    const CSFRect& c = grid.Box(cell);
+                    const CSFRect& c = grid.cell_box(cell);
                     const gpc_vertex corners[4] = {{c.minX, c.minY}, {c.maxX, c.minY}, {c.maxX, c.maxY}, {c.minX, c.maxY}};
                     gpc_add_contour(clip, corners, 4, 1);
                     gpc_polygon_clip(GPC_INT, subject, clip, result);
@@ -117,15 +117,15 @@ int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
 }
 
 void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
-    WriteCells(file, m_nPolygonParts, m_nPolygonPoints, m_pPolygonCells);
+    write_base_fields(file);
+    write_cells(file, m_nPolygonParts, m_nPolygonPoints, m_pPolygonCells);
     WriteLinePayload(file);
 }
 
 int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
+    if (read_base_fields(file) != 0) return 1;
     m_pCells.clear();
-    if (ReadCells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != 0) return 1;
+    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != 0) return 1;
     if (m_pMap && m_pMap->GetVersion() == 3) {
         // The outlines come as a line layer record of their own, tag and all; its fill
         // colour is not the polygon layer's.
@@ -140,7 +140,7 @@ int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
 }
 
 void CSFLayerPolygon::SetFromKTFLayer(const ktf_layer_source& layer) {
-    TakeObjects(m_pPolygons, layer, kLayerPolygon);
+    take_objects(m_pPolygons, layer, kLayerPolygon);
 }
 
 }  // namespace model

@@ -42,7 +42,7 @@ public:
     std::vector<CSFFragment> m_pPolygonCells;
 
 private:
-    void FillPolygons(platform::CDC* dc, bool by_cells);
+    void fill_polygons(platform::CDC* dc, bool by_cells);
 };
 
 }  // namespace model

@@ -17,7 +17,7 @@ public:
 
     // One item per icon, captioned "icons N" with the icon's number; none when the map has
     // no icon layer.
-    std::vector<platform::icon_choice> GetItems() const;
+    std::vector<platform::icon_choice> get_items() const;
     // The position of the chosen icon, -1 when none is chosen.
     int DoModal();
 

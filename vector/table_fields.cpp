@@ -7,9 +7,9 @@
 
 namespace model {
 
-std::optional<table_description> DescribeTable(const std::string& shapefile) {
+std::optional<table_description> describe_table(const std::string& shapefile) {
     table_description description;
-    description.path = TablePath(shapefile);
+    description.path = table_path(shapefile);
     CDBF table;
     if (table.Open(description.path) != 0) return std::nullopt;
     description.code_page = table.GetCodePage();
@@ -19,7 +19,7 @@ std::optional<table_description> DescribeTable(const std::string& shapefile) {
         const std::size_t f = static_cast<std::size_t>(i);
         description.fields.push_back({platform::utf16_to_utf8(platform::to_utf16(table.GetNames()[f], system)),
                                       table.GetTypes()[f], table.GetKinds()[f],
-                                      CSFLayerPoint::AttributeKind(table.GetKinds()[f])});
+                                      CSFLayerPoint::attribute_kind(table.GetKinds()[f])});
     }
     return description;
 }

@@ -23,6 +23,6 @@ struct table_description {
 };
 
 // The fields of the shapefile's table; none when the table cannot be read.
-std::optional<table_description> DescribeTable(const std::string& shapefile);
+std::optional<table_description> describe_table(const std::string& shapefile);
 
 }  // namespace model

@@ -28,9 +28,9 @@ std::vector<std::uint32_t> indices(const CSFMap& map) {
 TEST(Map, AddingRecordsKindsAndWidensByLines) {
     CSFMap map;
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerPoint, {50, 50, 60, 60})), 0u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{}));  // point layers do not widen when added
+    EXPECT_EQ(map.get_bounds(), (CSFRect{}));  // point layers do not widen when added
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerLine, {-1, -2, 3, 4})), 1u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{-1, -2, 3, 4}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{-1, -2, 3, 4}));
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerIcons, {})), 2u);
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerRRE, {0, 0, 1000, 1000})), 3u);
     EXPECT_EQ(map.m_nIconsLayer, 2);
@@ -40,7 +40,7 @@ TEST(Map, AddingRecordsKindsAndWidensByLines) {
     EXPECT_EQ(map.GetLayer(1)->m_pMap, &map);
 
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{-1, -2, 1000, 1000}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{-1, -2, 1000, 1000}));
 }
 
 TEST(Map, RemovingAndMovingRenumber) {
@@ -79,10 +79,10 @@ TEST(Map, BoundsSkipTheIconLayer) {
     map.AddLayer(layer_with_bounds(kLayerIcons, {-500, -500, 500, 500}));
     map.m_rcBounds = {1, 2, 3, 4};
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{1, 2, 3, 4}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{1, 2, 3, 4}));
     map.AddLayer(layer_with_bounds(kLayerPoint, {10, 20, 30, 40}));
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{10, 20, 30, 40}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{10, 20, 30, 40}));
 }
 
 TEST(Map, NextVectorLayerWalksAllButIconsAndRRE) {
@@ -111,7 +111,7 @@ TEST(Map, ViewportZoomAndCoordinates) {
     map.RecomputeBounds();
     map.SetViewport(800, 600);
     map.ZoomToExtent();
-    georef::CTransform* t = map.GetTransform();
+    georef::CTransform* t = map.get_transform();
     EXPECT_EQ(t->GetWidth(), 800);
     // The north-west corner lands near the top-left and the box on the screen.
     const platform::CPoint nw = t->GeoToScreen(37.0, 56.0), se = t->GeoToScreen(38.0, 55.0);
@@ -136,7 +136,7 @@ TEST(Map, ViewportZoomAndCoordinates) {
     EXPECT_EQ(map.ScreenToGeo({10, 20}), (CSFPt{0, 0}));
     const georef::CPt src[] = {{0.0, 0.0, 0.0}, {100.0, 0.0, 0.0}, {0.0, 100.0, 0.0}};
     const georef::CPt dst[] = {{37.0, 56.0, 0.0}, {38.0, 56.0, 0.0}, {37.0, 55.0, 0.0}};
-    map.GetSnapTransform()->Fit(src, dst, 3);
+    map.get_snap_transform()->Fit(src, dst, 3);
     const CSFPt snapped = map.ScreenToGeo({50, 50});
     EXPECT_NEAR(snapped.X, 37.5, 1e-6);
     EXPECT_NEAR(snapped.Y, 55.5, 1e-6);

@@ -49,12 +49,12 @@ std::vector<std::uint8_t> bitmap8(int width, int height, int (*index_of)(int, in
 }  // namespace
 
 TEST(Picture, ColourReferencesReduceToTheirTopBits) {
-    EXPECT_EQ(CPicture(nullptr, RGB(255, 0, 0), 1, 1).GetPixels()[0], 0xF800);
-    EXPECT_EQ(CPicture(nullptr, RGB(0, 255, 0), 1, 1).GetPixels()[0], 0x07E0);
-    EXPECT_EQ(CPicture(nullptr, RGB(0, 0, 255), 1, 1).GetPixels()[0], 0x001F);
+    EXPECT_EQ(CPicture(nullptr, RGB(255, 0, 0), 1, 1).get_pixels()[0], 0xF800);
+    EXPECT_EQ(CPicture(nullptr, RGB(0, 255, 0), 1, 1).get_pixels()[0], 0x07E0);
+    EXPECT_EQ(CPicture(nullptr, RGB(0, 0, 255), 1, 1).get_pixels()[0], 0x001F);
     CPicture grey(nullptr, RGB(0x84, 0x82, 0x88), 3, 2);
-    EXPECT_EQ(grey.GetWidth(), 3u);
-    EXPECT_EQ(grey.GetPixels()[5], (0x84 >> 3) << 11 | (0x82 >> 2) << 5 | (0x88 >> 3));
+    EXPECT_EQ(grey.get_width(), 3u);
+    EXPECT_EQ(grey.get_pixels()[5], (0x84 >> 3) << 11 | (0x82 >> 2) << 5 | (0x88 >> 3));
 }
 
 TEST(Picture, LoadsEightBitFilesRowsAndPaletteInPlace) {
@@ -63,10 +63,10 @@ TEST(Picture, LoadsEightBitFilesRowsAndPaletteInPlace) {
     test_support::write_bytes(dir.file("icon.bmp"), bitmap8(5, 3, [](int x, int y) { return y == 0 ? 255 : x == 4 ? 1 : 0; }));
     CPicture picture(nullptr);
     ASSERT_TRUE(picture.load(dir.file("icon.bmp")));
-    EXPECT_EQ(picture.GetBitCount(), 8);
-    ASSERT_EQ(picture.GetWidth(), 5u);
-    ASSERT_EQ(picture.GetHeight(), 3u);
-    const std::uint16_t* p = picture.GetPixels();
+    EXPECT_EQ(picture.get_bit_count(), 8);
+    ASSERT_EQ(picture.get_width(), 5u);
+    ASSERT_EQ(picture.get_height(), 3u);
+    const std::uint16_t* p = picture.get_pixels();
     // Kept bottom row first: the top row (white) is the last one.
     EXPECT_EQ(p[2 * 5 + 0], 0xFFFF);
     EXPECT_EQ(p[2 * 5 + 4], 0xFFFF);
@@ -83,7 +83,7 @@ TEST(Picture, ShortPalettesAndBadFiles) {
     test_support::write_bytes(dir.file("short.bmp"), bitmap8(4, 1, [](int x, int) { return x % 2; }, 2));
     CPicture picture(nullptr);
     ASSERT_TRUE(picture.load(dir.file("short.bmp")));
-    EXPECT_EQ(picture.GetPixels()[1], 0xF800);
+    EXPECT_EQ(picture.get_pixels()[1], 0xF800);
 
     auto whole = bitmap8(16, 16, [](int x, int y) { return x + y; });
     auto cut = whole;
@@ -116,7 +116,7 @@ TEST(Picture, DocumentBlockIsLastPixelFirstAndComesBackInPlace) {
     std::vector<std::uint16_t> block(256);
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = platform::endian::get_le16(bytes + 2 * i);
     CPicture back(nullptr);
-    back.SetSize(16, 16);
+    back.set_size(16, 16);
     back.set_pixels(block.data());
-    EXPECT_EQ(std::vector<std::uint16_t>(back.GetPixels(), back.GetPixels() + 256), pixels);
+    EXPECT_EQ(std::vector<std::uint16_t>(back.get_pixels(), back.get_pixels() + 256), pixels);
 }

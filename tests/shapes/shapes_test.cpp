@@ -77,9 +77,9 @@ TEST(PointShape, DrawsACircleOrTheIconAndLabelsBesideIt) {
     CSFPoint point;
     point.m_pt = {37.5, 55.5};
     point.SetAttributeCount(3);
-    point.SetAttribute(0, _attrValue::FromText(u"Moscow"));
-    point.SetAttribute(1, _attrValue::FromInt(12));
-    point.SetAttribute(2, _attrValue::FromDouble(2.5));
+    point.SetAttribute(0, _attrValue::from_text(u"Moscow"));
+    point.SetAttribute(1, _attrValue::from_int(12));
+    point.SetAttribute(2, _attrValue::from_double(2.5));
     const std::vector<std::uint8_t> labels = {1, 1, 0};
 
     recording_dc dc;
@@ -174,7 +174,7 @@ TEST(ShapeRecords, RoundTripThroughTheMapDocument) {
     EXPECT_EQ(back.m_nPoints, 4u);
     EXPECT_EQ(back.m_pParts, line.m_pParts);
     EXPECT_EQ(back.m_pPoints, line.m_pPoints);
-    EXPECT_TRUE(back.m_rcBox.IsZero());  // boxes are not stored
+    EXPECT_TRUE(back.m_rcBox.is_zero());  // boxes are not stored
     EXPECT_EQ(point_back.m_nRecord, 9);
     EXPECT_EQ(point_back.m_pt, point.m_pt);
 }

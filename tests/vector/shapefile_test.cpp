@@ -83,8 +83,8 @@ TEST(ShapefileImport, PointsFromAnotherWriter) {
     EXPECT_EQ(layer->m_pShapes[2].m_rcBox, (CSFRect{-70.5, -33.4, -70.5, -33.4}));
     EXPECT_EQ(layer->m_pShapes[1].m_nRecord, 2);
     EXPECT_EQ(layer->m_rcBounds, (CSFRect{-70.5, -33.4, 37.6, 59.9}));
-    EXPECT_EQ(layer->m_pTransform, static_cast<georef::CTr*>(map.GetTransform()));
-    EXPECT_EQ(map.GetBounds(), layer->m_rcBounds);
+    EXPECT_EQ(layer->m_pTransform, static_cast<georef::CTr*>(map.get_transform()));
+    EXPECT_EQ(map.get_bounds(), layer->m_rcBounds);
     EXPECT_EQ(map.GetLayerCount(), 1u);
 }
 
@@ -121,7 +121,7 @@ TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
     EXPECT_EQ(polygons->m_pPolygons[0].m_nParts, 2u);
     EXPECT_EQ(polygons->m_pPolygons[0].m_nPoints, 9u);
     EXPECT_EQ(map.GetLayerCount(), 2u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{0, 0, 6, 7}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{0, 0, 6, 7}));
 }
 
 TEST(ShapefileImport, NamesAndExtensionsAreTakenAsTheyStand) {

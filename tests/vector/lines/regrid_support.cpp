@@ -44,7 +44,7 @@ bool inside(const CSFRect& box, const CSFPt& p, double slack) {
 map_with_layer::map_with_layer(std::unique_ptr<CSFLayer> added, int width, int height) {
     layer = added.get();
     map.AddLayer(std::move(added));
-    layer->m_pTransform = map.GetTransform();
+    layer->m_pTransform = map.get_transform();
     map.RecomputeBounds();
     map.SetViewport(width, height);
     map.ZoomToExtent();

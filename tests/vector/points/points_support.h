@@ -37,8 +37,8 @@ public:
     };
 
     void add(std::vector<model::CSFPt> points) { objects_.emplace_back(std::move(points)); }
-    int GetObjectCount() const override { return static_cast<int>(objects_.size()); }
-    const model::point_source& GetObject(int index) const override { return objects_[static_cast<std::size_t>(index)]; }
+    int get_object_count() const override { return static_cast<int>(objects_.size()); }
+    const model::point_source& get_object(int index) const override { return objects_[static_cast<std::size_t>(index)]; }
 
 private:
     std::vector<object> objects_;
