@@ -108,7 +108,7 @@ void BM_RegridLines(benchmark::State& state) {
     layer->m_rcBounds = region;
     const double before = resident_mb();
     for (auto _ : state) {
-        if (layer->Regrid(10, 10) != 0) state.SkipWithError("a line lies outside the grid");
+        if (layer->Regrid(10, 10) != model::regrid_done) state.SkipWithError("a line lies outside the grid");
     }
     report(state, line_count, before, layer->m_nPieceParts);
 }
@@ -117,7 +117,7 @@ void BM_RegridPolygons(benchmark::State& state) {
     auto layer = make_polygons();
     const double before = resident_mb();
     for (auto _ : state) {
-        if (layer->Regrid(10, 10) != 0) state.SkipWithError("the grid cannot be made");
+        if (layer->Regrid(10, 10) != model::regrid_done) state.SkipWithError("the grid cannot be made");
     }
     report(state, polygon_count, before, layer->m_nPolygonPieces);
     state.counters["outline_pieces"] = layer->m_nPieceParts;

@@ -49,7 +49,7 @@ int run_regrid(const std::vector<std::string>& raw) {
     auto* polygons = dynamic_cast<model::CSFLayerPolygon*>(layer);
 
     // As the map is saved: the layer cuts itself into the grid, and what it holds is reported.
-    const int result = layer->Regrid(columns, rows);
+    const model::regrid_result result = layer->Regrid(columns, rows);
 
     value::object report{
         // Layer names are kept in the system's 8-bit character set; they are shown as UTF-8.
@@ -58,7 +58,7 @@ int run_regrid(const std::vector<std::string>& raw) {
         {"shapes", layer->m_nShapes},
         {"columns", layer->m_nGridCols},
         {"rows", layer->m_nGridRows},
-        {"result", result},
+        {"result", static_cast<int>(result)},
         {"piece_parts", lines->m_nPieceParts},
         {"piece_points", lines->m_nPiecePoints},
         {"grid_shapes", layer->m_nGridShapes},
@@ -86,7 +86,7 @@ int run_regrid(const std::vector<std::string>& raw) {
         report.emplace_back("pieces", std::move(list));
     }
     print_report(report, pieces || args.has("--json"));
-    return result == 0 ? exit_ok : exit_input;
+    return result == model::regrid_done ? exit_ok : exit_input;
 }
 
 }  // namespace cli

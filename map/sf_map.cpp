@@ -48,12 +48,12 @@ void CSFMap::renumber() {
     }
 }
 
-unsigned CSFMap::RemoveLayer(std::uint32_t index) {
-    if (index >= m_nLayerCount || !m_aLayers[index]) return 1;
+remove_layer_result CSFMap::RemoveLayer(std::uint32_t index) {
+    if (index >= m_nLayerCount || !m_aLayers[index]) return layer_missing;
     m_aLayers.erase(m_aLayers.begin() + index);
     --m_nLayerCount;
     renumber();
-    return 0;
+    return layer_removed;
 }
 
 void CSFMap::MoveLayer(std::uint32_t from, std::uint32_t to) {

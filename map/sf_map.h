@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "map/results.h"
 #include "platform/geometry.h"
 #include "shapes/sf_geometry.h"
 
@@ -31,12 +32,11 @@ public:
     CSFMap& operator=(const CSFMap&) = delete;
     virtual ~CSFMap();
 
-    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file: 0, 1, 2, 3 or 6.
-    unsigned AddLayerFromFile(const std::string& path, CSFLayer** layer);
+    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file.
+    add_layer_result AddLayerFromFile(const std::string& path, CSFLayer** layer);
     // Appends the layer (the map takes it) and answers its index.
     std::uint32_t AddLayer(std::unique_ptr<CSFLayer> layer);
-    // 0, or 1 when there is no layer at index.
-    unsigned RemoveLayer(std::uint32_t index);
+    remove_layer_result RemoveLayer(std::uint32_t index);
     void MoveLayer(std::uint32_t from, std::uint32_t to);
     CSFLayer* GetLayer(std::uint32_t index) const;
     std::uint32_t GetLayerCount() const { return m_nLayerCount; }
@@ -74,7 +74,7 @@ public:
     CSFRect m_rcBounds;
 
 private:
-    unsigned add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
+    add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
     void renumber();
 };
 

@@ -34,7 +34,7 @@ public:
     // Whether the cell holds the point: strictly inside, on its boundary, or outside it by no
     // more than the tolerance, in which case the point is moved onto the boundary.
     bool holds(int cell, CSFPt& point) const;
-    // The first cell, in cell order, that holds the point (moving it as Holds does); -1
+    // The first cell, in cell order, that holds the point (moving it as holds does); -1
     // when none does.
     int find_cell(CSFPt& point) const;
     // The cell one column (dx = -1 or 1) and/or one row (dy) away; -1 beyond the grid.

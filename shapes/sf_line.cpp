@@ -31,38 +31,38 @@ CSFLine::CSFLine(std::int32_t record, std::uint32_t parts, std::uint32_t points,
     m_nRecord = record;
 }
 
-int CSFLine::ReadShp(platform::CFile& file) { return read_parts_record(file, true); }
+read_result CSFLine::ReadShp(platform::CFile& file) { return read_parts_record(file, true); }
 
-int CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_points) {
+read_result CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_points) {
     using platform::endian::get_le_double;
     using platform::endian::get_le_i32;
-    if (!read_record_header(file)) return 1;
+    if (!read_record_header(file)) return read_failed;
     // The rest of the record after the shape type. It must be in the file: a record that
     // claims more than the file holds is unreadable.
     const std::int64_t content = 2 * std::int64_t{m_nContentLength} - 4;
-    if (content < 0 || static_cast<std::uint64_t>(content) > bytes_left(file)) return 1;
+    if (content < 0 || static_cast<std::uint64_t>(content) > bytes_left(file)) return read_failed;
     m_nParts = m_nPoints = 0;
     m_pParts.clear();
     m_pPoints.clear();
     if (is_null_record()) {
         file.Seek(content, platform::CFile::current);
-        return 0;
+        return read_ok;
     }
-    if (content < 40) return 1;
+    if (content < 40) return read_failed;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(content));
-    if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
 
     const std::uint8_t* p = bytes.data();
     m_rcBox = {get_le_double(p), get_le_double(p + 8), get_le_double(p + 16), get_le_double(p + 24)};
     const std::int32_t parts = get_le_i32(p + 32), points = get_le_i32(p + 36);
     // Counts beyond the record's own contents (or negative) describe no shape.
-    if (parts < 0 || points < 0 || 40 + 4 * std::int64_t{parts} + 16 * std::int64_t{points} > content) return 1;
+    if (parts < 0 || points < 0 || 40 + 4 * std::int64_t{parts} + 16 * std::int64_t{points} > content) return read_failed;
     m_pParts.resize(static_cast<std::size_t>(parts));
     p += 40;
     for (auto& start : m_pParts) start = get_le_i32(p), p += 4;
     if (!parts_are_sound(m_pParts, static_cast<std::uint32_t>(points))) {
         m_pParts.clear();
-        return 1;
+        return read_failed;
     }
     m_pPoints.resize(static_cast<std::size_t>(points));
     for (auto& pt : m_pPoints) {
@@ -72,20 +72,20 @@ int CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_points) {
     }
     m_nParts = static_cast<std::uint32_t>(parts);
     m_nPoints = static_cast<std::uint32_t>(points);
-    return 0;
+    return read_ok;
 }
 
-int CSFLine::Read(platform::CFile& file) {
+read_result CSFLine::Read(platform::CFile& file) {
     std::uint32_t parts = 0, points = 0;
-    if (!read_i32(file, m_nRecord) || !read_u32(file, parts) || !read_u32(file, points)) return 1;
+    if (!read_i32(file, m_nRecord) || !read_u32(file, parts) || !read_u32(file, points)) return read_failed;
     // Never allocate more than the document still holds.
-    if (4 * std::uint64_t{parts} + 16 * std::uint64_t{points} > bytes_left(file)) return 1;
+    if (4 * std::uint64_t{parts} + 16 * std::uint64_t{points} > bytes_left(file)) return read_failed;
     std::vector<std::uint8_t> bytes(4 * std::size_t{parts} + 16 * std::size_t{points});
-    if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
     std::vector<std::int32_t> part_starts(parts);
     const std::uint8_t* p = bytes.data();
     for (auto& start : part_starts) start = platform::endian::get_le_i32(p), p += 4;
-    if (!parts_are_sound(part_starts, points)) return 1;
+    if (!parts_are_sound(part_starts, points)) return read_failed;
     m_pPoints.resize(points);
     for (auto& pt : m_pPoints) {
         pt = {platform::endian::get_le_double(p), platform::endian::get_le_double(p + 8)};
@@ -94,7 +94,7 @@ int CSFLine::Read(platform::CFile& file) {
     m_pParts = std::move(part_starts);
     m_nParts = parts;
     m_nPoints = points;
-    return 0;
+    return read_ok;
 }
 
 void CSFLine::Write(platform::CFile& file) const {

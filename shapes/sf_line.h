@@ -18,9 +18,9 @@ public:
     CSFLine(std::int32_t record, std::uint32_t parts, std::uint32_t points, const std::int32_t* part_starts,
             const CSFPt* point_list);
 
-    int Read(platform::CFile& file) override;
+    read_result Read(platform::CFile& file) override;
     void Draw(platform::CDC* dc, georef::CTransform* transform) override;
-    int ReadShp(platform::CFile& file) override;
+    read_result ReadShp(platform::CFile& file) override;
     void Write(platform::CFile& file) const override;
     virtual void SetFromObject(const point_source& source);
 
@@ -39,7 +39,7 @@ public:
 
 protected:
     // Reads a PolyLine or Polygon record, stretching the box by each point when asked.
-    int read_parts_record(platform::CFile& file, bool stretch_by_points);
+    read_result read_parts_record(platform::CFile& file, bool stretch_by_points);
 };
 
 }  // namespace model

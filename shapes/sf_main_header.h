@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "shapes/read_result.h"
+
 namespace platform {
 class CFile;
 }
@@ -17,9 +19,9 @@ public:
 
     virtual ~CSFMainHeader() = default;
 
-    // 0 when the header is valid (file code 9994, stored length equal to the file's), 1
-    // otherwise, also for a file shorter than the header.
-    int Read(platform::CFile& file);
+    // Whether the header is valid: file code 9994, stored length equal to the file's; a file
+    // shorter than the header has none.
+    read_result Read(platform::CFile& file);
 
     std::int32_t m_nFileCode = 0;
     std::int32_t m_aUnused[5] = {};

@@ -10,8 +10,8 @@ using namespace platform::file_io;
 
 namespace model {
 
-int CSFPoint::Read(platform::CFile& file) {
-    return read_i32(file, m_nRecord) && read_double(file, m_pt.X) && read_double(file, m_pt.Y) ? 0 : 1;
+read_result CSFPoint::Read(platform::CFile& file) {
+    return read_i32(file, m_nRecord) && read_double(file, m_pt.X) && read_double(file, m_pt.Y) ? read_ok : read_failed;
 }
 
 void CSFPoint::Write(platform::CFile& file) const {
@@ -20,15 +20,15 @@ void CSFPoint::Write(platform::CFile& file) const {
     write_double(file, m_pt.Y);
 }
 
-int CSFPoint::ReadShp(platform::CFile& file) {
-    if (!read_record_header(file)) return 1;
-    if (!read_double(file, m_pt.X) || !read_double(file, m_pt.Y)) return 1;
+read_result CSFPoint::ReadShp(platform::CFile& file) {
+    if (!read_record_header(file)) return read_failed;
+    if (!read_double(file, m_pt.X) || !read_double(file, m_pt.Y)) return read_failed;
     m_rcBox.Stretch(m_pt);
     // Contents beyond the shape type and the two coordinates (a measure, say) are skipped.
     const std::int64_t surplus = 2 * std::int64_t{m_nContentLength} - 20;
-    if (surplus < 0) return 1;
+    if (surplus < 0) return read_failed;
     if (surplus > 0) file.Seek(surplus, platform::CFile::current);
-    return 0;
+    return read_ok;
 }
 
 void CSFPoint::DrawPoint(platform::CDC* dc, georef::CTransform* transform, CPicture* icon,

@@ -21,8 +21,8 @@ public:
 
     CSFPoint() = default;
 
-    int Read(platform::CFile& file) override;
-    int ReadShp(platform::CFile& file) override;
+    read_result Read(platform::CFile& file) override;
+    read_result ReadShp(platform::CFile& file) override;
     void Write(platform::CFile& file) const override;
     // The icon (top-left at the point) or a small circle, then the labels whose flag is set.
     virtual void DrawPoint(platform::CDC* dc, georef::CTransform* transform, CPicture* icon,

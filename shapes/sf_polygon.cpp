@@ -5,7 +5,7 @@
 
 namespace model {
 
-int CSFPolygon::ReadShp(platform::CFile& file) { return read_parts_record(file, false); }
+read_result CSFPolygon::ReadShp(platform::CFile& file) { return read_parts_record(file, false); }
 
 void CSFPolygon::Draw(platform::CDC* dc, georef::CTransform* transform) {
     std::vector<platform::CPoint> ring;

@@ -15,7 +15,7 @@ public:
 
     void Draw(platform::CDC* dc, georef::CTransform* transform) override;
     // Keeps the stored box as it is.
-    int ReadShp(platform::CFile& file) override;
+    read_result ReadShp(platform::CFile& file) override;
 };
 
 }  // namespace model

@@ -5,8 +5,8 @@
 
 namespace model {
 
-int CSFShape::Read(platform::CFile& file) {
-    return platform::file_io::read_i32(file, m_nRecord) ? 0 : 1;
+read_result CSFShape::Read(platform::CFile& file) {
+    return platform::file_io::read_i32(file, m_nRecord) ? read_ok : read_failed;
 }
 
 void CSFShape::Draw(platform::CDC*, georef::CTransform*) {}
@@ -20,7 +20,7 @@ bool CSFShape::read_record_header(platform::CFile& file) {
     return true;
 }
 
-int CSFShape::ReadShp(platform::CFile& file) { return read_record_header(file) ? 0 : 1; }
+read_result CSFShape::ReadShp(platform::CFile& file) { return read_record_header(file) ? read_ok : read_failed; }
 
 void CSFShape::Write(platform::CFile& file) const { platform::file_io::write_i32(file, m_nRecord); }
 

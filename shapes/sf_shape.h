@@ -5,6 +5,7 @@
 
 #include "platform/object.h"
 #include "shapes/attr_value.h"
+#include "shapes/read_result.h"
 #include "shapes/sf_geometry.h"
 
 namespace platform {
@@ -27,11 +28,11 @@ public:
     CSFShape(CSFShape&&) = default;
     CSFShape& operator=(CSFShape&&) = default;
 
-    // Map document record; 0 success, 1 failure.
-    virtual int Read(platform::CFile& file);
+    // Map document record.
+    virtual read_result Read(platform::CFile& file);
     virtual void Draw(platform::CDC* dc, georef::CTransform* transform);
-    // Shapefile record at the file's position; 0 success, 1 unreadable.
-    virtual int ReadShp(platform::CFile& file);
+    // Shapefile record at the file's position.
+    virtual read_result ReadShp(platform::CFile& file);
     virtual void Write(platform::CFile& file) const;
 
     void SetAttributeCount(int count);

@@ -51,25 +51,25 @@ void CSFLayerIcons::WriteDocument(platform::CFile& file) {
     for (const auto& icon : m_aIcons) icon->write(file);
 }
 
-int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
+read_result CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
     std::uint32_t count = 0;
-    if (!read_u32(file, count)) return 1;
-    if (count > bytes_left(file) / 12) return 1;
+    if (!read_u32(file, count)) return read_failed;
+    if (count > bytes_left(file) / 12) return read_failed;
     std::vector<std::unique_ptr<CPicture>> icons;
     std::uint64_t pixels = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         std::uint32_t number = 0, width = 0, height = 0;
-        if (!read_u32(file, number) || !read_u32(file, width) || !read_u32(file, height)) return 1;
+        if (!read_u32(file, number) || !read_u32(file, width) || !read_u32(file, height)) return read_failed;
         auto icon = std::make_unique<CPicture>(dc);
         icon->m_nNumber = number;
         icon->set_size(width, height);
         pixels += std::uint64_t{width} * height;
         // The pixels of every icon follow the sizes: sizes they cannot fill are not sizes.
-        if (pixels > bytes_left(file) / 2) return 1;
+        if (pixels > bytes_left(file) / 2) return read_failed;
         icons.push_back(std::move(icon));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(2 * pixels));
-    if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
     m_pPixels.resize(static_cast<std::size_t>(pixels));
     for (std::size_t i = 0; i < m_pPixels.size(); ++i) m_pPixels[i] = platform::endian::get_le16(&bytes[2 * i]);
 
@@ -80,7 +80,7 @@ int CSFLayerIcons::ReadIcons(platform::CFile& file, platform::CDC* dc) {
         icon->set_pixels(slice);
         slice += std::size_t{icon->get_width()} * icon->get_height();
     }
-    return 0;
+    return read_ok;
 }
 
 }  // namespace model

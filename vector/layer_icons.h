@@ -26,8 +26,8 @@ public:
 
     // The icon record of the map document, tag included.
     void WriteDocument(platform::CFile& file) override;
-    // The icon record after its tag; 0, or 1 when the document ends or cannot hold it.
-    int ReadIcons(platform::CFile& file, platform::CDC* dc);
+    // The icon record after its tag; read_failed when the document ends or cannot hold it.
+    read_result ReadIcons(platform::CFile& file, platform::CDC* dc);
 
     std::vector<std::unique_ptr<CPicture>> m_aIcons;
     // The pixels of the icons read from a map document; the pictures borrow their slices.

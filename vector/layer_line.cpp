@@ -63,23 +63,23 @@ void CSFLayerLine::stroke_lines(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_pen);
 }
 
-int CSFLayerLine::make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
+regrid_result CSFLayerLine::make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
     cells.clear();
-    if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return 1;
+    if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return regrid_failed;
     try {
         BuildCells(columns, rows, cells);
     } catch (const std::bad_alloc&) {
         cells.clear();
-        return 1;
+        return regrid_failed;
     }
-    return 0;
+    return regrid_done;
 }
 
-int CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
     return make_grid(columns, rows, m_pLineCells);
 }
 
-int CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows) ? 1 : 0; }
+regrid_result CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows); }
 
 CSFLayerLine::progress_scope CSFLayerLine::open_progress(std::size_t count) {
     m_pProgress = std::make_unique<CProgressIndicator>();
@@ -98,10 +98,10 @@ void CSFLayerLine::show_progress(std::size_t index) {
     if (m_pProgress) m_pProgress->SetPos(clamp_to_int(index));
 }
 
-int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     m_nPieceParts = m_nPiecePoints = m_nGridShapes = 0;
     // The line cells, also when a polygon layer cuts its outlines here.
-    if (CSFLayerLine::AllocateGrid(columns, rows) != 0) return 1;
+    if (CSFLayerLine::AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
     const progress_scope progress = open_progress(m_pShapes.size());
 
@@ -125,28 +125,28 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
                           static_cast<int>(m_nIndex));
             platform::AfxMessageBox(text);
-            return 1;
+            return regrid_failed;
         }
     }
-    return 0;
+    return regrid_done;
 }
 
-int CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
+read_result CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
     cells.clear();
     cells.resize(m_nCellCount);
     std::uint32_t parts = 0, points = 0;  // counts of the writer's last cut; not needed here
-    if (!read_u32(file, parts) || !read_u32(file, points)) return 1;
+    if (!read_u32(file, parts) || !read_u32(file, points)) return read_failed;
     for (CSFFragment& cell : cells) {
-        if (!cell.Read(file)) return 1;
+        if (!cell.Read(file)) return read_failed;
         const std::uint32_t count = cell.m_nShapeCount;
-        if (count > bytes_left(file) / kMinShapeRecord) return 1;
+        if (count > bytes_left(file) / kMinShapeRecord) return read_failed;
         for (std::uint32_t i = 0; i < count; ++i) {
             std::unique_ptr<CSFShape> shape = make();
-            if (shape->Read(file) != 0) return 1;
+            if (shape->Read(file) != read_ok) return read_failed;
             cell.AddShape(std::move(shape));
         }
     }
-    return 0;
+    return read_ok;
 }
 
 void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
@@ -158,7 +158,7 @@ void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::
     for (std::uint32_t i = 0; i < m_nCellCount; ++i) (i < cells.size() ? cells[i] : empty).Write(file);
 }
 
-int CSFLayerLine::ReadLinePayload(platform::CFile& file) {
+read_result CSFLayerLine::ReadLinePayload(platform::CFile& file) {
     return read_cells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
 }
 
@@ -166,10 +166,10 @@ void CSFLayerLine::WriteLinePayload(platform::CFile& file) {
     write_cells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
 }
 
-int CSFLayerLine::ReadDocument(platform::CFile& file) {
-    if (read_base_fields(file) != 0) return 1;
+read_result CSFLayerLine::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    return ReadLinePayload(file) == 0 ? 0 : 1;
+    return ReadLinePayload(file);
 }
 
 void CSFLayerLine::WriteDocument(platform::CFile& file) {

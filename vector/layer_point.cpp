@@ -54,8 +54,8 @@ void CSFLayerPoint::draw(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_pen);
 }
 
-int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
-    if (AllocateGrid(columns, rows) != 0) return 1;
+regrid_result CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
+    if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
     for (const CSFPoint& point : m_pShapes) {
         const int cell = find_cell(point.m_pt);
         if (cell < 0) {
@@ -63,7 +63,7 @@ int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
                           static_cast<int>(m_nIndex));
             platform::AfxMessageBox(text);
-            return 1;
+            return regrid_failed;
         }
         auto copy = std::make_unique<CSFPoint>();
         copy->m_pt = point.m_pt;
@@ -71,7 +71,7 @@ int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
         m_pCells[static_cast<std::size_t>(cell)].AddShape(std::move(copy));
     }
     m_nGridShapes = m_nShapes;
-    return 0;
+    return regrid_done;
 }
 
 void CSFLayerPoint::WriteDocument(platform::CFile& file) {
@@ -81,20 +81,20 @@ void CSFLayerPoint::WriteDocument(platform::CFile& file) {
     WriteAttributes(file);
 }
 
-int CSFLayerPoint::ReadDocument(platform::CFile& file) {
-    if (read_base_fields(file) != 0) return 1;
-    if (!read_i32(file, m_nIcon)) return 1;
+read_result CSFLayerPoint::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
+    if (!read_i32(file, m_nIcon)) return read_failed;
     for (CSFFragment& cell : m_pCells) {
-        if (!cell.Read(file)) return 1;
-        if (cell.m_nShapeCount > bytes_left(file) / point_record_size) return 1;
+        if (!cell.Read(file)) return read_failed;
+        if (cell.m_nShapeCount > bytes_left(file) / point_record_size) return read_failed;
         const std::uint32_t count = cell.m_nShapeCount;
         for (std::uint32_t i = 0; i < count; ++i) {
             auto point = std::make_unique<CSFPoint>();
-            if (point->Read(file) != 0) return 1;
+            if (point->Read(file) != read_ok) return read_failed;
             cell.AddShape(std::move(point));
         }
     }
-    return ReadAttributes(file) == 0 ? 0 : 1;
+    return ReadAttributes(file);
 }
 
 void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {

@@ -22,21 +22,21 @@ public:
 
     explicit CSFLayerPoint(CSFMap* map = nullptr);
 
-    // 0 when the table was read, 1 when it cannot be opened or has no fields.
-    int OpenAttributes(const std::string& path) override;
-    // The attribute block of the map document; 0, or 1 when it cannot be read.
-    int ReadAttributes(platform::CFile& file) override;
+    // read_failed when the table cannot be opened or has no fields.
+    read_result OpenAttributes(const std::string& path) override;
+    // The attribute block of the map document.
+    read_result ReadAttributes(platform::CFile& file) override;
     void WriteAttributes(platform::CFile& file) override;
     int ShowHint(platform::CPoint unused, platform::CPoint mouse, int cells) override;
-    int ReadDocument(platform::CFile& file) override;
+    read_result ReadDocument(platform::CFile& file) override;
     void WriteDocument(platform::CFile& file) override;
     void DrawShapes(platform::CDC* dc) override;
     void DrawCells(platform::CDC* dc) override;
     // No bound check: callers stay below the shape count.
     CSFShape* GetShape(std::uint32_t index) override;
     int CountRecords(platform::CFile& file) override;
-    // 0, or 1 when a point lies in no cell (after a message naming the layer).
-    int Regrid(std::uint32_t columns, std::uint32_t rows) override;
+    // regrid_failed when a point lies in no cell (after a message naming the layer).
+    regrid_result Regrid(std::uint32_t columns, std::uint32_t rows) override;
 
     // Takes over the objects of a text export layer, one point each (its first).
     void SetFromKTFLayer(const ktf_layer_source& layer);

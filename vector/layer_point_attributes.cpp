@@ -71,11 +71,11 @@ void CSFLayerPoint::clear_fields() {
     m_aFieldNames.clear();
 }
 
-int CSFLayerPoint::OpenAttributes(const std::string& path) {
+read_result CSFLayerPoint::OpenAttributes(const std::string& path) {
     m_bAttributes = 0;
     clear_fields();
     CDBF table;
-    if (table.Open(path) != 0 || table.GetFieldCount() == 0) return 1;
+    if (table.Open(path) != 0 || table.GetFieldCount() == 0) return read_failed;
     m_bAttributes = 1;
     const int fields = table.GetFieldCount();
     for (int i = 0; i < fields; ++i) {
@@ -95,7 +95,7 @@ int CSFLayerPoint::OpenAttributes(const std::string& path) {
         }
         values = &table.MoveNext();
     }
-    return 0;
+    return read_ok;
 }
 
 std::int32_t CSFLayerPoint::stored_label_position() const {
@@ -139,27 +139,27 @@ void CSFLayerPoint::WriteAttributes(platform::CFile& file) {
     }
 }
 
-int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
+read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     m_bAttributes = 0;
     clear_fields();
     std::int32_t has = 0, count = 0, label = -1;
-    if (!read_i32(file, has)) return 1;
-    if (has == 0) return 0;
-    if (has != 1 || !read_i32(file, count)) return 1;
+    if (!read_i32(file, has)) return read_failed;
+    if (has == 0) return read_ok;
+    if (has != 1 || !read_i32(file, count)) return read_failed;
     // Each stored field takes a kind and a name at least.
-    if (count < 0 || static_cast<std::uint64_t>(count) > bytes_left(file) / (4 + kFieldNameSize)) return 1;
+    if (count < 0 || static_cast<std::uint64_t>(count) > bytes_left(file) / (4 + kFieldNameSize)) return read_failed;
     const std::uint32_t version = m_pMap ? m_pMap->GetVersion() : 5;
-    if (version >= 5 && !read_i32(file, label)) return 1;
+    if (version >= 5 && !read_i32(file, label)) return read_failed;
     const std::size_t n = static_cast<std::size_t>(count);
     m_aFieldKinds.resize(n);
     std::size_t record_size = 0;
     for (std::uint32_t& kind : m_aFieldKinds) {
-        if (!read_u32(file, kind)) return 1;
+        if (!read_u32(file, kind)) return read_failed;
         record_size += stored_size(kind);
     }
     for (std::size_t i = 0; i < n; ++i) {
         char name[kFieldNameSize];
-        if (!read_exact(file, name, kFieldNameSize)) return 1;
+        if (!read_exact(file, name, kFieldNameSize)) return read_failed;
         m_aFieldNames.emplace_back(name, strnlen(name, kFieldNameSize));
     }
     m_aFieldShown.assign(n, 1);
@@ -170,9 +170,9 @@ int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     std::vector<std::uint8_t> bytes;
     for (CSFFragment& cell : m_pCells) {
         const std::uint64_t cell_size = std::uint64_t{record_size} * cell.m_aShapes.size();
-        if (cell_size > bytes_left(file)) return 1;
+        if (cell_size > bytes_left(file)) return read_failed;
         bytes.resize(static_cast<std::size_t>(cell_size));
-        if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+        if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
         const std::uint8_t* at = bytes.data();
         for (auto& shape : cell.m_aShapes) {
             shape->SetAttributeCount(count);
@@ -187,7 +187,7 @@ int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
         }
     }
     m_bAttributes = 1;
-    return 0;
+    return read_ok;
 }
 
 std::vector<std::u16string> CSFLayerPoint::hint_lines(const CSFShape& shape) const {

@@ -25,15 +25,15 @@ int CSFLayerPolygon::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-int CSFLayerPolygon::ReadShapes(platform::CFile& file) {
+read_shapes_result CSFLayerPolygon::ReadShapes(platform::CFile& file) {
     // Every record twice: as the outline line, then as the filled polygon.
     start_records(file);
     for (CSFLine& line : m_pShapes)
-        if (read_record(file, line) != 0) return 2;
+        if (read_record(file, line) != shapes_read) return shape_unreadable;
     file.Seek(100, platform::CFile::begin);
     for (CSFPolygon& polygon : m_pPolygons)
-        if (read_record(file, polygon) != 0) return 2;
-    return 0;
+        if (read_record(file, polygon) != shapes_read) return shape_unreadable;
+    return shapes_read;
 }
 
 void CSFLayerPolygon::DrawShapes(platform::CDC* dc) {
@@ -60,14 +60,14 @@ void CSFLayerPolygon::fill_polygons(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_brush);
 }
 
-int CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
     return make_grid(columns, rows, m_pPolygonCells);
 }
 
-int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
     CSFLayerLine::Regrid(columns, rows);
     m_nPolygonPieces = m_nPolygonParts = m_nPolygonPoints = 0;
-    if (AllocateGrid(columns, rows) != 0) return 1;
+    if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
     const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
@@ -113,7 +113,7 @@ int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
             gpc_free_polygon(subject);
         }
     }
-    return 0;
+    return regrid_done;
 }
 
 void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
@@ -122,21 +122,21 @@ void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
     WriteLinePayload(file);
 }
 
-int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
-    if (read_base_fields(file) != 0) return 1;
+read_result CSFLayerPolygon::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != 0) return 1;
+    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != read_ok) return read_failed;
     if (m_pMap && m_pMap->GetVersion() == 3) {
         // The outlines come as a line layer record of their own, tag and all; its fill
         // colour is not the polygon layer's.
         std::int32_t tag = 0;
-        if (!platform::file_io::read_i32(file, tag)) return 1;
+        if (!platform::file_io::read_i32(file, tag)) return read_failed;
         const platform::COLORREF fill = m_crFill;
-        const int result = CSFLayerLine::ReadDocument(file);
+        const read_result result = CSFLayerLine::ReadDocument(file);
         m_crFill = fill;
-        return result == 0 ? 0 : 1;
+        return result;
     }
-    return ReadLinePayload(file) == 0 ? 0 : 1;
+    return ReadLinePayload(file);
 }
 
 void CSFLayerPolygon::SetFromKTFLayer(const ktf_layer_source& layer) {
