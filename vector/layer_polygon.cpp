@@ -7,11 +7,9 @@
 #include "platform/file_io.h"
 #include "shapes/cell_grid.h"
 #include "shapes/piece.h"
-#include "shapes/polygon_clip.h"
+#include "shapes/polygon_cutter.h"
 
 namespace model {
-
-using namespace polygon_clip;
 
 CSFLayerPolygon::CSFLayerPolygon(CSFMap* map) : CSFLayerLine(kLayerPolygon, map) { m_bFilled = 1; }
 
@@ -71,46 +69,20 @@ regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows)
 
     const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
-    gpc_polygon subject, clip, result;
-    std::vector<gpc_vertex> ring;
-    std::vector<CSFPt> piece;
+    std::int32_t record = 0;
+    polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+        m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFPolygon>(record, piece));
+        ++m_nPolygonPieces;
+        ++m_nPolygonParts;
+        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
+    });
     for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
         show_progress(i);
         const CSFPolygon& polygon = m_pPolygons[i];
+        record = polygon.m_nRecord;
         for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
             const part_range part = part_of(polygon, k);
-            const CSFPt* points = polygon.m_pPoints.data() + part.begin;
-            const std::size_t count = part.end - part.begin;
-            // A ring can only have pieces in the cells its box meets; the other cells would
-            // give empty intersections.
-            CSFRect box;
-            cell_grid::span span;
-            if (!widen_by_points(points, count, box, false) || !grid.find_span(box, span)) continue;
-            ring.clear();
-            for (std::size_t p = 0; p < count; ++p) ring.push_back({points[p].X, points[p].Y});
-            gpc_add_contour(subject, ring.data(), ring.size(), 1);
-            for (std::uint32_t row = span.first_row; row <= span.last_row; ++row) {
-                for (std::uint32_t column = span.first_column; column <= span.last_column; ++column) {
-                    const int cell = static_cast<int>(row * m_nGridCols + column);
-                    const CSFRect& c = grid.cell_box(cell);
-                    const gpc_vertex corners[4] = {{c.minX, c.minY}, {c.maxX, c.minY}, {c.maxX, c.maxY}, {c.minX, c.maxY}};
-                    gpc_add_contour(clip, corners, 4, 1);
-                    gpc_polygon_clip(GPC_INT, subject, clip, result);
-                    for (const gpc_vertex_list& contour : result.contour) {
-                        piece.clear();
-                        for (const gpc_vertex& v : contour.vertex) piece.push_back({v.x, v.y});
-                        if (!piece.empty())
-                            m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(
-                                make_piece<CSFPolygon>(polygon.m_nRecord, piece));
-                        ++m_nPolygonPieces;
-                        ++m_nPolygonParts;
-                        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
-                    }
-                    gpc_free_polygon(result);
-                    gpc_free_polygon(clip);
-                }
-            }
-            gpc_free_polygon(subject);
+            cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
         }
     }
     return regrid_done;
