@@ -1,5 +1,6 @@
 #include "vector/layer_icons.h"
 
+#include "nimbra/image/bmp_image.h"
 #include "platform/endian.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
@@ -8,6 +9,23 @@
 using namespace platform::file_io;
 
 namespace model {
+
+bool load_icon(CPicture& picture, const std::string& path) {
+    tarvel_tech::nimbra::bmp_image bitmap;
+    if (!bitmap.load(path)) return false;
+    const tarvel_tech::nimbra::BITMAPINFOHEADER& info = bitmap.get_info();
+    if (info.biBitCount != 8 || info.biWidth <= 0 || info.biHeight <= 0) return false;
+    const auto& colours = bitmap.get_palette();
+    std::vector<CPicture::palette_entry> palette(colours.get_size() / 4);  // 4 bytes an entry
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const tarvel_tech::nimbra::RGBQUAD entry = colours.get_color(static_cast<int>(i));
+        palette[i] = {entry.rgbRed, entry.rgbGreen, entry.rgbBlue};
+    }
+    // The codec keeps the rows bottom-up, as the picture does.
+    picture.set_indexed(palette, bitmap.row(0), bitmap.get_exinfo().line_bytes, static_cast<std::uint32_t>(info.biWidth),
+                        static_cast<std::uint32_t>(info.biHeight));
+    return true;
+}
 
 CSFLayerIcons::CSFLayerIcons(CSFMap* map) : CSFLayer(kLayerIcons, map) {}
 
@@ -34,7 +52,7 @@ bool CSFLayerIcons::LoadIcons(const std::string& folder, platform::CDC* dc) {
         auto picture = std::make_unique<CPicture>(dc);
         // A file that is no 8-bit bitmap has no pixels to show; it takes no icon number, so
         // that a point layer's first icon is always a picture.
-        if (!picture->load(base + name)) continue;
+        if (!load_icon(*picture, base + name)) continue;
         AddIcon(std::move(picture));
     }
     return m_nIcons == before;

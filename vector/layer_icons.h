@@ -10,6 +10,10 @@
 
 namespace model {
 
+// An 8-bit bitmap file into the picture, decoded by the library's bitmap codec; false when
+// the file cannot be read or has another depth (the picture is left as it was then).
+bool load_icon(CPicture& picture, const std::string& path);
+
 // The icon pictures point layers can be drawn with; a map keeps at most one such layer.
 class CSFLayerIcons : public CSFLayer {
 public:
