@@ -10,29 +10,24 @@
 #include "tests/cli/cli_support.h"
 #include "tests/support/files.h"
 #include "tests/vector/lines/counties.h"
+#include "tools/shapefile_writer.h"
 
 using cli_test::run_cli;
 using cli_test::run_json;
 
 namespace {
 
-// A shapefile of the given type with one record per list of parts, through shapelib.
+// A shapefile of the given type with one record per list of parts.
 void write_shapes(const std::string& base, int type, const std::vector<std::vector<std::vector<model::CSFPt>>>& records) {
-    SHPHandle shp = SHPCreate(base.c_str(), type);
-    ASSERT_NE(shp, nullptr);
+    std::vector<std::vector<tools::vertices>> shapes;
     for (const auto& parts : records) {
-        std::vector<int> starts;
-        std::vector<double> x, y;
+        std::vector<tools::vertices>& shape = shapes.emplace_back();
         for (const auto& part : parts) {
-            starts.push_back(static_cast<int>(x.size()));
-            for (const model::CSFPt& p : part) x.push_back(p.X), y.push_back(p.Y);
+            tools::vertices& to = shape.emplace_back();
+            for (const model::CSFPt& p : part) to.emplace_back(p.X, p.Y);
         }
-        SHPObject* object = SHPCreateObject(type, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
-                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
     }
-    SHPClose(shp);
+    ASSERT_TRUE(tools::write_shapefile(base, type, shapes));
 }
 
 std::vector<model::CSFPt> points_of(const QJsonValue& value) {

@@ -9,7 +9,7 @@
 #include "map/sf_map.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui_service.h"
-#include "tests/support/shapefile_writer.h"
+#include "tests/support/shp_bytes.h"
 
 using namespace model;
 

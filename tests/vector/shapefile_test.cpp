@@ -11,7 +11,8 @@
 #include "map/sf_map.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui_service.h"
-#include "tests/support/shapefile_writer.h"
+#include "tests/support/shp_bytes.h"
+#include "tools/shapefile_writer.h"
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
@@ -20,7 +21,7 @@
 using namespace model;
 
 using test_support::shp_bytes;
-using test_support::vertices;
+using tools::vertices;
 
 namespace {
 
@@ -68,8 +69,8 @@ void polyline_record(shp_bytes& f, int number, std::vector<int> parts, int point
 
 TEST(ShapefileImport, PointsFromAnotherWriter) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("towns.shp"), SHPT_POINT,
-                                  {{{{37.6, 55.75}}}, {{{30.3, 59.9}}}, {{{-70.5, -33.4}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("towns.shp"), SHPT_POINT,
+                                     {{{{37.6, 55.75}}}, {{{30.3, 59.9}}}, {{{-70.5, -33.4}}}}));
     CSFMap map;
     const added a = add(map, dir.file("towns.shp"));
     ASSERT_EQ(a.result, 0u) << (a.messages.empty() ? "" : a.messages[0]);
@@ -91,9 +92,9 @@ TEST(ShapefileImport, PointsFromAnotherWriter) {
 TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
     test_support::temp_dir dir;
     const vertices a = {{0, 0}, {1, 0}, {1, 1}}, b = {{5, 5}, {6, 7}};
-    test_support::write_shapefile(dir.file("roads.shp"), SHPT_ARC, {{a, b}, {b}});
-    test_support::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
-                                  {{{{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 1}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("roads.shp"), SHPT_ARC, {{a, b}, {b}}));
+    ASSERT_TRUE(tools::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
+                                     {{{{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 1}}}}));
     CSFMap map;
     const added roads = add(map, dir.file("roads.shp"));
     ASSERT_EQ(roads.result, 0u);
@@ -126,7 +127,7 @@ TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
 
 TEST(ShapefileImport, NamesAndExtensionsAreTakenAsTheyStand) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("Roads.shp"), SHPT_ARC, {{{{0, 0}, {1, 1}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("Roads.shp"), SHPT_ARC, {{{{0, 0}, {1, 1}}}}));
     std::rename(dir.file("Roads.shp").c_str(), dir.file("Roads.SHP").c_str());
     CSFMap map;
     const added upper = add(map, dir.file("Roads.SHP"));

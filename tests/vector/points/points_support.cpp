@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "nimbra/image/bmp_image.h"
+#include "tools/shapefile_writer.h"
 #include "vector/register_layers.h"
 
 using namespace model;
@@ -13,15 +14,9 @@ using namespace model;
 namespace points_test {
 
 void write_point_shapefile(const std::string& stem, const std::vector<CSFPt>& points) {
-    SHPHandle shp = SHPCreate(stem.c_str(), SHPT_POINT);
-    if (!shp) throw std::runtime_error("shapelib cannot create " + stem);
-    for (const CSFPt& p : points) {
-        double x = p.X, y = p.Y;
-        SHPObject* object = SHPCreateSimpleObject(SHPT_POINT, 1, &x, &y, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
-    }
-    SHPClose(shp);
+    std::vector<std::vector<tools::vertices>> shapes;
+    for (const CSFPt& p : points) shapes.push_back({{{p.X, p.Y}}});
+    if (!tools::write_shapefile(stem, SHPT_POINT, shapes)) throw std::runtime_error("shapelib cannot create " + stem);
 }
 
 void write_icon_bmp(const std::string& path, int width, int height, std::uint8_t red, std::uint8_t green,

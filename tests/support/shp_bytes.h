@@ -1,17 +1,8 @@
 #pragma once
 
-#include <string>
-#include <utility>
 #include <vector>
 
 namespace test_support {
-
-// A part of a shape: its vertices as (x, y).
-using vertices = std::vector<std::pair<double, double>>;
-
-// Writes a shapefile (.shp and .shx) with shapelib's writer: shape_type SHPT_POINT (1),
-// SHPT_ARC (3) or SHPT_POLYGON (5); each shape is a list of parts (one vertex for a point).
-void write_shapefile(const std::string& path, int shape_type, const std::vector<std::vector<vertices>>& shapes);
 
 // Big-endian and little-endian pieces of a shapefile written byte by byte, for files no
 // writer would make.

@@ -1,32 +1,8 @@
-#include "tests/support/shapefile_writer.h"
-
-#include <shapefil.h>
+#include "tests/support/shp_bytes.h"
 
 #include <cstring>
-#include <stdexcept>
 
 namespace test_support {
-
-void write_shapefile(const std::string& path, int shape_type, const std::vector<std::vector<vertices>>& shapes) {
-    SHPHandle shp = SHPCreate(path.c_str(), shape_type);
-    if (!shp) throw std::runtime_error("SHPCreate failed for " + path);
-    for (const auto& parts : shapes) {
-        std::vector<double> xs, ys;
-        std::vector<int> starts;
-        for (const auto& part : parts) {
-            starts.push_back(static_cast<int>(xs.size()));
-            for (const auto& [x, y] : part) {
-                xs.push_back(x);
-                ys.push_back(y);
-            }
-        }
-        SHPObject* object = SHPCreateObject(shape_type, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
-                                            static_cast<int>(xs.size()), xs.data(), ys.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
-    }
-    SHPClose(shp);
-}
 
 void shp_bytes::be32(int value) {
     const auto v = static_cast<unsigned>(value);
