@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "shapes/sf_fragment.h"
 #include "shapes/sf_geometry.h"
 
 namespace model {
+
+// Receives each piece cut into the cells of a grid: its cell and its points.
+using piece_sink = std::function<void(int cell, const std::vector<CSFPt>& piece)>;
 
 // The cells of a layer's grid as BuildCells lays them out (row by row from minimum Y, each
 // row from minimum X, every cell sharing its sides with its neighbours), seen as a whole:

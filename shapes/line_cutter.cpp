@@ -40,7 +40,7 @@ bool entry_point(const CSFPt& from, double dx, double dy, const CSFRect& box, CS
 
 }  // namespace
 
-line_cutter::line_cutter(const cell_grid& grid, sink emit) : m_grid(grid), m_emit(std::move(emit)) {}
+line_cutter::line_cutter(const cell_grid& grid, piece_sink emit) : m_grid(grid), m_emit(std::move(emit)) {}
 
 bool line_cutter::cut_part(const CSFPt* points, std::size_t count) {
     m_piece.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <vector>
 
 #include "shapes/cell_grid.h"
@@ -23,10 +22,7 @@ namespace model {
 // leaves the grid, and the line is taken up again where it comes back.
 class line_cutter {
 public:
-    // Receives each finished piece: its cell and its points.
-    using sink = std::function<void(int cell, const std::vector<CSFPt>& piece)>;
-
-    line_cutter(const cell_grid& grid, sink emit);
+    line_cutter(const cell_grid& grid, piece_sink emit);
 
     // Cuts one part of count points; false when its first point lies in no cell (nothing
     // of the part is cut then).
@@ -40,7 +36,7 @@ private:
     void emit();
 
     const cell_grid& m_grid;
-    sink m_emit;
+    piece_sink m_emit;
     std::vector<CSFPt> m_piece;
     int m_nCell = -1;  // -1 while the line is outside the grid
     CSFPt m_ptLast;    // the last point of the line reached, in the grid or not

@@ -9,7 +9,7 @@ namespace model {
 
 using namespace polygon_clip;
 
-polygon_cutter::polygon_cutter(const cell_grid& grid, sink emit) : m_grid(grid), m_emit(std::move(emit)) {}
+polygon_cutter::polygon_cutter(const cell_grid& grid, piece_sink emit) : m_grid(grid), m_emit(std::move(emit)) {}
 
 void polygon_cutter::cut_ring(const CSFPt* points, std::size_t count) {
     CSFRect box;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <vector>
 
 #include "shapes/cell_grid.h"
@@ -16,17 +15,14 @@ namespace model {
 // without points are no pieces.
 class polygon_cutter {
 public:
-    // Receives each piece: its cell and its points.
-    using sink = std::function<void(int cell, const std::vector<CSFPt>& piece)>;
-
-    polygon_cutter(const cell_grid& grid, sink emit);
+    polygon_cutter(const cell_grid& grid, piece_sink emit);
 
     // Cuts one ring of count points; points that are not numbers are left out of it.
     void cut_ring(const CSFPt* points, std::size_t count);
 
 private:
     const cell_grid& m_grid;
-    sink m_emit;
+    piece_sink m_emit;
     std::vector<CSFPt> m_piece;
 };
 
