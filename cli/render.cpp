@@ -37,12 +37,14 @@ int run_render(const std::vector<std::string>& raw) {
 
     model::CSFMap map;
     platform::CImageDC target(width, height);
-    for (const std::string& input : args.positional()) model::add_icon_layer_for(map, add_layer(map, input), icons, &target);
+    for (const std::string& input : args.positional())
+        model::add_icon_layer_for(map, add_layer(map, input), icons, &target);
     if (args.has("--label")) {
         const std::string field = platform::utf8_to_system_code_page(args.get("--label"));
         bool found = false;
         for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i)
-            if (auto* points = dynamic_cast<model::CSFLayerPoint*>(map.GetLayer(i))) found |= points->set_label_field(field);
+            if (auto* points = dynamic_cast<model::CSFLayerPoint*>(map.GetLayer(i)))
+                found |= points->set_label_field(field);
         if (!found) throw usage_error("no point layer has a field '" + args.get("--label") + "'");
     }
 

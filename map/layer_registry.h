@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-
 // The layer kinds the map can create by kind tag: adding a source file, reading a map
 // document record. The folders that hold layer kinds register them in an explicit call at
 // start-up, so the map itself never names a concrete layer class.

@@ -20,6 +20,6 @@ std::string icon_folder(const std::string& program_folder);
 // brings the icons of the folder along, as the map's icon layer, when the folder has any.
 // Answers the icon layer added, or none.
 CSFLayerIcons* add_icon_layer_for(CSFMap& map, const CSFLayer* added, const std::string& folder,
-                               platform::CDC* dc);
+                                  platform::CDC* dc);
 
 }  // namespace model

@@ -22,8 +22,8 @@ bool load_icon(CPicture& picture, const std::string& path) {
         palette[i] = {entry.rgbRed, entry.rgbGreen, entry.rgbBlue};
     }
     // The codec keeps the rows bottom-up, as the picture does.
-    picture.set_indexed(palette, bitmap.row(0), bitmap.get_exinfo().line_bytes, static_cast<std::uint32_t>(info.biWidth),
-                        static_cast<std::uint32_t>(info.biHeight));
+    picture.set_indexed(palette, bitmap.row(0), bitmap.get_exinfo().line_bytes,
+                        static_cast<std::uint32_t>(info.biWidth), static_cast<std::uint32_t>(info.biHeight));
     return true;
 }
 

@@ -150,7 +150,7 @@ read_result CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragm
 }
 
 void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
-                              const std::vector<CSFFragment>& cells) const {
+                               const std::vector<CSFFragment>& cells) const {
     write_u32(file, parts);
     write_u32(file, points);
     // As many cells as the base fields announce, or the document could not be read back.

@@ -61,7 +61,7 @@ protected:
     // The two piece counts, then as many cells as the base fields announce (empty ones
     // where the array holds fewer).
     void write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
-                    const std::vector<CSFFragment>& cells) const;
+                     const std::vector<CSFFragment>& cells) const;
     // Replaces the shapes by one per object of a text export layer, each with its object's
     // points, and takes the box of all those points as the layer's and its header's.
     template <class Shape>

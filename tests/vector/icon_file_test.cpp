@@ -114,13 +114,12 @@ TEST(Picture, TopDownAndRunLengthIconsReadAsThePlainOne) {
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x) top_down[rows + std::size_t(y) * 8 + std::size_t(x)] = std::uint8_t(index_of(x, y));
     test_support::write_bytes(dir.file("top-down.bmp"), top_down);
-    std::vector<std::string> files = {"top-down.bmp"};
-    const auto convert = test_support::run_process(
-        test_support::find_program("convert"), {dir.file("plain.bmp"), "-type", "palette", "-compress", "RLE", "BMP3:" + dir.file("rle.bmp")});
+    const auto convert = test_support::run_process(test_support::find_program("convert"),
+                                                   {dir.file("plain.bmp"), "-type", "palette", "-compress", "RLE",
+                                                    "BMP3:" + dir.file("rle.bmp")});
     ASSERT_EQ(convert.exit_code, 0) << convert.err;
-    files.push_back("rle.bmp");
 
-    for (const std::string& name : files) {
+    for (const std::string name : {"top-down.bmp", "rle.bmp"}) {
         CPicture picture(nullptr);
         ASSERT_TRUE(load_icon(picture, dir.file(name))) << name;
         ASSERT_EQ(picture.get_width() * picture.get_height(), 48u) << name;
