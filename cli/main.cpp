@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "vector/register_layers.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ void print_usage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    model::register_vector_layers();
     if (argc < 2) {
         print_usage(stderr);
         return cli::exit_usage;

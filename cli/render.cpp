@@ -33,16 +33,18 @@ int run_render(const std::vector<std::string>& raw) {
     if (out.empty()) throw usage_error("render needs -o OUT.png");
     const auto [columns, rows] = parse_dimensions(args.get("--size", "1024x768"), "--size", "WIDTHxHEIGHT", kMaxSide);
     const int width = static_cast<int>(columns), height = static_cast<int>(rows);
-    const std::string icons = args.has("--icons") ? args.get("--icons") : IconFolder(program_folder());
+    const std::string icons = args.has("--icons") ? args.get("--icons") : model::icon_folder(program_folder());
 
-    CSFMap map;
+    model::CSFMap map;
     platform::CImageDC target(width, height);
-    for (const std::string& input : args.positional()) AddIconLayerFor(map, add_layer(map, input), icons, &target);
+    for (const std::string& input : args.positional())
+        model::add_icon_layer_for(map, add_layer(map, input), icons, &target);
     if (args.has("--label")) {
         const std::string field = platform::utf8_to_system_code_page(args.get("--label"));
         bool found = false;
         for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i)
-            if (auto* points = dynamic_cast<CSFLayerPoint*>(map.GetLayer(i))) found |= points->SetLabelField(field);
+            if (auto* points = dynamic_cast<model::CSFLayerPoint*>(map.GetLayer(i)))
+                found |= points->set_label_field(field);
         if (!found) throw usage_error("no point layer has a field '" + args.get("--label") + "'");
     }
 

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "map/results.h"
 #include "platform/geometry.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;
@@ -15,6 +16,9 @@ namespace georef {
 class CTransform;
 class CTrRSS;
 }  // namespace georef
+
+namespace model {
+
 class CPicture;
 class CSFLayer;
 
@@ -28,12 +32,11 @@ public:
     CSFMap& operator=(const CSFMap&) = delete;
     virtual ~CSFMap();
 
-    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file: 0, 1, 2, 3 or 6.
-    unsigned AddLayerFromFile(const std::string& path, CSFLayer** layer);
+    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file.
+    add_layer_result AddLayerFromFile(const std::string& path, CSFLayer** layer);
     // Appends the layer (the map takes it) and answers its index.
     std::uint32_t AddLayer(std::unique_ptr<CSFLayer> layer);
-    // 0, or 1 when there is no layer at index.
-    unsigned RemoveLayer(std::uint32_t index);
+    remove_layer_result RemoveLayer(std::uint32_t index);
     void MoveLayer(std::uint32_t from, std::uint32_t to);
     CSFLayer* GetLayer(std::uint32_t index) const;
     std::uint32_t GetLayerCount() const { return m_nLayerCount; }
@@ -56,9 +59,9 @@ public:
     // Longitude and latitude of a window point.
     CSFPt ScreenToGeo(platform::CPoint point) const;
     std::uint32_t GetVersion() const { return m_nVersion; }
-    const CSFRect& GetBounds() const { return m_rcBounds; }
-    georef::CTransform* GetTransform() const { return m_pTransform.get(); }
-    georef::CTrRSS* GetSnapTransform() const { return m_pSnapTransform.get(); }
+    const CSFRect& get_bounds() const { return m_rcBounds; }
+    georef::CTransform* get_transform() const { return m_pTransform.get(); }
+    georef::CTrRSS* get_snap_transform() const { return m_pSnapTransform.get(); }
 
     std::uint32_t m_nVersion = 0;
     std::vector<std::unique_ptr<CSFLayer>> m_aLayers;
@@ -71,6 +74,8 @@ public:
     CSFRect m_rcBounds;
 
 private:
-    unsigned AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
-    void Renumber();
+    add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
+    void renumber();
 };
+
+}  // namespace model
