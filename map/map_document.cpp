@@ -52,14 +52,23 @@ save_result CSFMap::Save(const std::string& path, std::string* cause) {
         out.Write(kMagic, sizeof kMagic);
         write_u32(out, kWrittenVersion);
         write_u32(out, visible);
-        // A kind may have nothing to store in its present state (an image layer that is not
-        // snapped) and then writes nothing; only the records written are counted.
+        // Only an image layer may have nothing to store (until it is snapped); only the
+        // records written are counted. Any other layer that writes nothing could not write
+        // its record, and a document without it is not the operator's map.
         std::uint32_t records = 0;
         for (const auto& layer : m_aLayers) {
             if (!layer->IsVisible()) continue;
             const std::uint64_t before = out.GetPosition();
             layer->WriteDocument(out);
-            if (out.GetPosition() != before) ++records;
+            if (out.GetPosition() != before) {
+                ++records;
+            } else if (layer->m_nKind != kLayerImage) {
+                if (cause)
+                    *cause = "layer " + std::to_string(layer->m_nIndex) + " (" + layer->m_strName +
+                             ") could not write its record";
+                target.Discard();
+                return map_not_saved;
+            }
         }
         if (records != visible) {
             out.Seek(kCountOffset, platform::CFile::begin);

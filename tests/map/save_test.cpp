@@ -37,10 +37,11 @@ public:
     }
 };
 
-// A kind with nothing to store just now, as an image layer that is not snapped.
+// A layer that writes nothing: an image layer that is not snapped has nothing to store; an
+// RRE layer whose picture cannot be exported has failed.
 class silent_layer : public CSFLayer {
 public:
-    silent_layer() : CSFLayer(kLayerImage) {}
+    explicit silent_layer(std::uint32_t kind = kLayerImage) : CSFLayer(kind) {}
     void WriteDocument(platform::CFile&) override {}
 };
 
@@ -150,12 +151,16 @@ TEST_F(SaveTest, AFullDiskOrAFailingRecordAnswers4AndLeavesNothingBehind) {
         EXPECT_EQ(files_in(folder.path()), before) << limit;
     }
 
-    map.AddLayer(std::make_unique<failing_layer>());
     std::string cause;
-    EXPECT_EQ(map.Save(target(), &cause), map_not_saved);
-    EXPECT_NE(cause, "");
-    EXPECT_EQ(read_bytes(target()), old_bytes);
-    EXPECT_EQ(files_in(folder.path()), before);
+    for (int kind = 0; kind < 2; ++kind) {
+        map.AddLayer(kind == 0 ? std::unique_ptr<CSFLayer>(new failing_layer) : std::make_unique<silent_layer>(kLayerRRE));
+        cause.clear();
+        EXPECT_EQ(map.Save(target(), &cause), map_not_saved);
+        EXPECT_NE(cause, "");
+        EXPECT_EQ(read_bytes(target()), old_bytes);
+        EXPECT_EQ(files_in(folder.path()), before);
+        map.RemoveLayer(map.GetLayerCount() - 1);
+    }
 
     EXPECT_EQ(map.Save(folder.file("no such folder/map.kxr"), &cause), map_not_saved);
     EXPECT_NE(cause, "");
