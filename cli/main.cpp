@@ -13,12 +13,15 @@ const cli::command commands[] = {
      "describe a file: .rre (header, transform, frame count, validity; --frames adds the frame "
      "index), .shp (shape type, records, layer name, header box, bounds, parts, points), "
      ".dbf (fields with names and kinds, record count; --records adds every value), "
-     ".bmp/.jpg (size, depth, palette, dpi, image type)",
+     ".bmp/.jpg (size, depth, palette, dpi, image type), .kxr/.ktf (the map as Open or Import "
+     "makes it: version, record count, snap transformation, and per layer its kind, name, bounds, "
+     "colours, shapes, grid, pieces and points, icon, attribute fields and label field, icons)",
      cli::run_info},
-    {"render", "render INPUT.shp... -o OUT.png [--size WxH] [--icons DIR] [--label FIELD]",
+    {"render", "render INPUT.shp... | FILE.kxr | FILE.ktf -o OUT.png [--size WxH] [--icons DIR] [--label FIELD]",
      "add the shapefiles to one map as Add Layers does, fit it to the picture (1024x768 by "
      "default) and draw it into a PNG; point layers get the icons of the icon folder and, with "
-     "--label, the field as their label",
+     "--label, the field as their label. A map document is drawn as an opened map (cell by "
+     "cell), a text export as an imported one",
      cli::run_render},
     {"snap", "snap --gcp X,Y,LON,LAT [--gcp ...] [--json]",
      "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
@@ -34,6 +37,20 @@ const cli::command commands[] = {
      "counts and the shapes per cell; --pieces (implies --json) adds every piece with its cell, "
      "record, kind and points",
      cli::run_regrid},
+    {"compose",
+     "compose INPUT... -o OUT.kxr [--icons DIR] [--hide NAME] [--colours NAME=#RRGGBB,#RRGGBB] "
+     "[--icon NAME=N] [--label NAME=FIELD]",
+     "build a map from shapefiles (as Add Layers adds them, a point layer bringing the icons of the "
+     "icon folder) and text exports (their layers as Import makes them), in the order given; hide "
+     "layers, set their contour and fill colours, a point layer's icon number and label field by "
+     "layer name; cut every visible layer into 10 x 10 cells and save the map document. A document "
+     "that cannot be saved leaves the old file as it was",
+     cli::run_compose},
+    {"geojson", "geojson INPUT -o OUT.geojson",
+     "write the vector layers of a shapefile, a text export or a map document as an RFC 7946 "
+     "FeatureCollection: whole shapes from a shapefile or text export, the pieces its cells keep "
+     "from a document (with their layer's name and source record); point attributes as properties",
+     cli::run_geojson},
 };
 
 void print_usage(std::FILE* to) {
