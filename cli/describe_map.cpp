@@ -122,7 +122,8 @@ value describe_map(const model::CSFMap& map, value::object out) {
     for (double g : snap.GetInverse()) inverse.emplace_back(g);
     out.emplace_back("bounds", box_value(map.get_bounds()));
     out.emplace_back("snap_transform",
-                     value::object{{"valid", snap.IsValid()}, {"direct", std::move(direct)}, {"inverse", std::move(inverse)}});
+                     value::object{
+                         {"valid", snap.IsValid()}, {"direct", std::move(direct)}, {"inverse", std::move(inverse)}});
     value::array layers;
     for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i) layers.push_back(describe_layer(*map.GetLayer(i)));
     out.emplace_back("layers", std::move(layers));

@@ -68,7 +68,8 @@ private:
     // A whole shape, or a piece of the shape of that record.
     void write(geojson_feature feature, std::int32_t piece_of = -1) {
         if (m_bNamed && !has_property(feature, "layer")) feature.properties.emplace_back("layer", m_strLayer);
-        if (piece_of >= 0 && !has_property(feature, "record")) feature.properties.emplace_back("record", std::int64_t{piece_of});
+        if (piece_of >= 0 && !has_property(feature, "record"))
+            feature.properties.emplace_back("record", std::int64_t{piece_of});
         m_out.write(feature);
     }
 
@@ -89,7 +90,8 @@ private:
             geojson_feature feature{geojson_feature::point, {{{{point->m_pt.X, point->m_pt.Y}}}}, {}};
             // The fields the layer keeps: those it shows and stores, of a kind it can hold.
             for (std::size_t i = 0; layer.m_bAttributes && i < layer.m_aFieldNames.size(); ++i) {
-                if (i >= layer.m_aFieldShown.size() || !layer.m_aFieldShown[i] || i >= layer.m_aFieldKinds.size()) continue;
+                if (i >= layer.m_aFieldShown.size() || !layer.m_aFieldShown[i] || i >= layer.m_aFieldKinds.size())
+                    continue;
                 const model::_attrValue value = point->GetAttribute(static_cast<int>(i));
                 formats::geojson_value property;
                 switch (layer.m_aFieldKinds[i]) {

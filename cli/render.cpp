@@ -29,7 +29,8 @@ int run_render(const std::vector<std::string>& raw) {
     for (const std::string& input : args.positional()) {
         if (!is_map_file(input)) continue;
         if (args.positional().size() > 1 || args.has("--icons") || args.has("--label"))
-            throw usage_error(input + ": a map document or text export is rendered alone, with its own icons and labels");
+            throw usage_error(input + ": a map document or text export is rendered alone, with its own icons and "
+                              "labels");
         render_map(input, out, width, height);
         return exit_ok;
     }

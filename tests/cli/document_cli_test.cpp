@@ -104,8 +104,9 @@ TEST(CliDocument, ComposedInfoShowsTheSameMapAfterItIsOpenedAndSavedAgain) {
     test_support::temp_dir dir;
     const sample_map::sources s = sample_map::write_sources(dir.path());
     const std::string first = dir.file("first.kxr");
-    const auto r = run_cli({"compose", s.counties, s.roads, s.towns, "-o", first, "--icons", s.icons, "--colours",
-                            "counties=#102030,#C0D0E0", "--icon", "towns=1", "--label", "towns=NAME", "--hide", "roads"});
+    const auto r = run_cli({"compose", s.counties, s.roads, s.towns, "-o", first, "--icons", s.icons,
+                            "--colours", "counties=#102030,#C0D0E0", "--icon", "towns=1", "--label", "towns=NAME",
+                            "--hide", "roads"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
 
     model::register_vector_layers();
@@ -216,7 +217,8 @@ TEST(CliDocument, GeojsonReadsBackInOgrinfoAsTheShapefileDoes) {
     ASSERT_EQ(run_cli({"compose", s.counties, s.roads, s.towns, "-o", kxr, "--icons", s.icons}).exit_code, 0);
     const QJsonArray layers = run_json({"info", kxr, "--json"})["layers"].toArray();
     std::map<std::string, int> per_layer;
-    for (const ogr_feature& f : ogrinfo_features(geojson_of(dir, kxr, "map.geojson"))) ++per_layer[f.fields.at("layer")];
+    for (const ogr_feature& f : ogrinfo_features(geojson_of(dir, kxr, "map.geojson")))
+        ++per_layer[f.fields.at("layer")];
     EXPECT_EQ(per_layer["counties"], layers[0]["pieces"].toInt());
     EXPECT_EQ(per_layer["roads"], layers[1]["pieces"].toInt());
     EXPECT_EQ(per_layer["towns"], 5);

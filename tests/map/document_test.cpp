@@ -262,7 +262,8 @@ TEST_F(MapDocument, LyingOrUnknownDocumentsEndInTheirResults) {
     for (int round = 0; round < 300; ++round) {
         std::vector<std::uint8_t> bytes = doc.bytes;
         const int flips = 1 + round % 8;
-        for (int i = 0; i < flips; ++i) bytes[11 + random() % (bytes.size() - 11)] = static_cast<std::uint8_t>(random());
+        for (int i = 0; i < flips; ++i)
+            bytes[11 + random() % (bytes.size() - 11)] = static_cast<std::uint8_t>(random());
         write_bytes(dir.file("garbage.kxr"), bytes);
         CSFMap garbage;
         const load_result result = garbage.Load(dir.file("garbage.kxr"), &dc);

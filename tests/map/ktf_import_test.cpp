@@ -80,8 +80,10 @@ TEST_F(KtfImport, TheExampleIsOneLineLayerOfTwoPointsWhateverTheLineEnds) {
 
 TEST_F(KtfImport, EachExportLayerBecomesPolygonsLinesLabelsThenSymbols) {
     const std::string text = "$qzLinerExport\r\nLayerGroup\r\n{\r\nLayer\r\n{\r\n" +
-                             crlf(object("Symbol", "XYZ = 1, 2, 0\nXYZ = 9, 9\n") + object("Line", "XYZ = 3, 4\nXYZ = 5, 6, 7\n") +
-                                  object("Polygon", "XYZ = 0, 0\nXYZ = 2, 0\nXYZ = 2, 2\n") + object("Label", "XYZ = -1\n") +
+                             crlf(object("Symbol", "XYZ = 1, 2, 0\nXYZ = 9, 9\n") +
+                                  object("Line", "XYZ = 3, 4\nXYZ = 5, 6, 7\n") +
+                                  object("Polygon", "XYZ = 0, 0\nXYZ = 2, 0\nXYZ = 2, 2\n") +
+                                  object("Label", "XYZ = -1\n") +
                                   object("Symbol", "XYZ = 8, 8, 8\n")) +
                              "}\r\nLayer\r\n{\r\n" + crlf(object("Polygon", "XYZ = 10, 10\n")) + "}\r\n}\r\n";
     CSFMap map;

@@ -153,7 +153,8 @@ TEST_F(SaveTest, AFullDiskOrAFailingRecordAnswers4AndLeavesNothingBehind) {
 
     std::string cause;
     for (int kind = 0; kind < 2; ++kind) {
-        map.AddLayer(kind == 0 ? std::unique_ptr<CSFLayer>(new failing_layer) : std::make_unique<silent_layer>(kLayerRRE));
+        map.AddLayer(kind == 0 ? std::unique_ptr<CSFLayer>(new failing_layer)
+                               : std::make_unique<silent_layer>(kLayerRRE));
         cause.clear();
         EXPECT_EQ(map.Save(target(), &cause), map_not_saved);
         EXPECT_NE(cause, "");
