@@ -119,32 +119,6 @@ TEST_F(MapDocument, ComposedMapSavesLoadsAndSavesAgainToTheSameBytes) {
               320 * 240 / 4);
 }
 
-TEST_F(MapDocument, HiddenLayersAreLeftOutAndNamesKeepTwentyCharacters) {
-    CSFMap map;
-    auto hidden = std::make_unique<CSFLayerLine>();
-    hidden->SetVisible(false);
-    map.AddLayer(std::move(hidden));
-    ASSERT_EQ(map.Save(dir.file("hidden.kxr")), map_saved);
-    EXPECT_EQ(read_bytes(dir.file("hidden.kxr")), (std::vector<std::uint8_t>{'k', 'x', 'r', 5, 0, 0, 0, 0, 0, 0, 0}));
-    CSFMap empty;
-    EXPECT_EQ(empty.Load(dir.file("hidden.kxr"), &dc), map_loaded);
-    EXPECT_EQ(empty.GetLayerCount(), 0u);
-
-    CSFMap named;
-    for (const char* name : {"exactly twenty chars", "twenty-five characters..", ""}) {
-        auto layer = std::make_unique<CSFLayerLine>();
-        layer->m_strName = name;
-        named.AddLayer(std::move(layer));
-    }
-    ASSERT_EQ(named.Save(dir.file("names.KXR")), map_saved);
-    CSFMap read;
-    ASSERT_EQ(read.Load(dir.file("names.KXR"), &dc), map_loaded);
-    ASSERT_EQ(read.GetLayerCount(), 3u);
-    EXPECT_EQ(read.GetLayer(0)->m_strName, "exactly twenty chars");
-    EXPECT_EQ(read.GetLayer(1)->m_strName, "twenty-five characte");
-    EXPECT_EQ(read.GetLayer(2)->m_strName, "");
-}
-
 // Documents laid out from the tables, one per version the reader meets.
 TEST_F(MapDocument, EveryVersionLoadsAsItsLayoutSays) {
     namespace layout = document_layout;
