@@ -200,6 +200,14 @@ TEST(RREExport, BadPicturesAndRecordsFailCleanly) {
     platform::CMemFile nothing;
     empty.WriteDocument(nothing);
     EXPECT_EQ(nothing.GetLength(), 0u);
+    // A file that cannot be written: reported, and passed on so the document is not kept.
+    ui.clear();
+    const std::uint8_t none[1] = {};
+    platform::CMemFile read_only(none, 0);
+    EXPECT_THROW(layer_with(raster_test::ramp_picture(8, 8))->WriteDocument(read_only), platform::CFileException);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, "Image load..");
+    EXPECT_EQ(ui.messages()[0].caption, "Save file failed...\n");
 
     // A long name goes out cut to the 255 characters a reader keeps.
     auto layer = layer_with(raster_test::ramp_picture(40, 40));

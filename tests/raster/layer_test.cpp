@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 #include <random>
 
@@ -63,6 +64,15 @@ TEST_F(RasterLayers, PicturesBecomeRRELayersOneSnappedLayerAtATime) {
         EXPECT_EQ(fresh.GetLayerCount(), 0u) << name;
     }
     EXPECT_TRUE(ui.messages().empty());
+    // A file that fails while it is read is reported: the process's own memory opens but
+    // cannot be read from its start.
+    std::filesystem::create_symlink("/proc/self/mem", dir.file("unreadable.jpg"));
+    CSFMap fresh;
+    EXPECT_EQ(fresh.AddLayerFromFile(dir.file("unreadable.jpg"), nullptr), layer_refused);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, "Image load..");
+    EXPECT_EQ(ui.messages()[0].caption, "Load image failed...\n");
+    ui.clear();
 
     CSFMap map;
     CSFLayerRRE* first = add_picture(map, dir.file("photo.jpeg"));
