@@ -19,6 +19,7 @@ const describer describers[] = {
     {".bmp", describe_image},
     {".jpg", describe_image},
     {".jpeg", describe_image},
+    {".points", describe_points},
 };
 
 }  // namespace

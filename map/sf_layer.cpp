@@ -47,6 +47,7 @@ read_result CSFLayer::ReadLinePayload(platform::CFile&) { return read_ok; }
 void CSFLayer::WriteLinePayload(platform::CFile&) {}
 regrid_result CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return regrid_done; }
 CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
+const georef::CTrRSS* CSFLayer::get_snap_copy() const { return nullptr; }
 
 georef::CTransform* CSFLayer::display_transform() const {
     return dynamic_cast<georef::CTransform*>(m_pTransform);

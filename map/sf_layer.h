@@ -20,6 +20,7 @@ class CFile;
 namespace georef {
 class CTr;
 class CTransform;
+class CTrRSS;
 }  // namespace georef
 
 namespace model {
@@ -77,6 +78,9 @@ public:
     // Beyond the operations above, for the map: the icon picture of that number, which only
     // the icon layer holds; none from every other kind.
     virtual CPicture* GetIcon(std::uint32_t number) const;
+    // For the map, which must know whether a raster layer has been snapped: the layer's own
+    // copy of the snap transformation; none from the kinds that keep none.
+    virtual const georef::CTrRSS* get_snap_copy() const;
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.
