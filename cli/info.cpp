@@ -21,6 +21,7 @@ const describer describers[] = {
     {".jpeg", describe_image},
     {".kxr", describe_kxr},
     {".ktf", describe_ktf},
+    {".points", describe_points},
 };
 
 }  // namespace

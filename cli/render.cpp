@@ -1,9 +1,10 @@
-// render: builds a map from shapefiles as Add Layers would, fits it to the picture and draws
-// it through the off-screen painter into a PNG.
+// render: builds a map from shapefiles and pictures as Add Layers would, fits it to the
+// picture and draws it through the off-screen painter into a PNG.
 
 #include "cli/command.h"
 #include "cli/map_files.h"
 #include "cli/map_input.h"
+#include "cli/raster_input.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "nimbra/paint/w32_paint.h"
@@ -20,11 +21,13 @@ constexpr std::uint32_t kMaxSide = 16384;
 }  // namespace
 
 int run_render(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true}, {"--size", true}, {"--icons", true}, {"--label", true}});
+    arguments args(raw, {{"-o", true}, {"--size", true}, {"--icons", true}, {"--label", true}, {"--gcp", true},
+                         {"--points", true}});
     if (args.positional().empty()) throw usage_error("render needs at least one INPUT");
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("render needs -o OUT.png");
-    const auto [columns, rows] = parse_dimensions(args.get("--size", "1024x768"), "--size", "WIDTHxHEIGHT", kMaxSide);
+    const std::string size = args.get("--size", render_size(args.positional(), "1024x768", kMaxSide));
+    const auto [columns, rows] = parse_dimensions(size, "--size", "WIDTHxHEIGHT", kMaxSide);
     const int width = static_cast<int>(columns), height = static_cast<int>(rows);
     for (const std::string& input : args.positional()) {
         if (!is_map_file(input)) continue;
@@ -49,6 +52,7 @@ int run_render(const std::vector<std::string>& raw) {
         if (!found) throw usage_error("no point layer has a field '" + args.get("--label") + "'");
     }
 
+    show_raster_layer(map, args, width, height);
     map.SetViewport(width, height);
     map.ZoomToExtent();
     {

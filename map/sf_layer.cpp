@@ -49,6 +49,7 @@ regrid_result CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return regrid_d
 CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
 read_result CSFLayer::ReadIcons(platform::CFile&, platform::CDC*) { return read_failed; }
 void CSFLayer::SetFromKTFLayer(const ktf_layer_source&) {}
+const georef::CTrRSS* CSFLayer::get_snap_copy() const { return nullptr; }
 
 georef::CTransform* CSFLayer::display_transform() const {
     return dynamic_cast<georef::CTransform*>(m_pTransform);

@@ -20,6 +20,7 @@ class CFile;
 namespace georef {
 class CTr;
 class CTransform;
+class CTrRSS;
 }  // namespace georef
 
 namespace model {
@@ -88,6 +89,9 @@ public:
     // Takes over the objects of one layer of a text export (the point, line and polygon
     // kinds); other kinds take nothing.
     virtual void SetFromKTFLayer(const ktf_layer_source& layer);
+    // For the map, which must know whether a raster layer has been snapped: the layer's own
+    // copy of the snap transformation; none from the kinds that keep none.
+    virtual const georef::CTrRSS* get_snap_copy() const;
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.
