@@ -1,17 +1,23 @@
-// compose: a map built from shapefiles and text exports as Add Layers and Import build it,
-// styled as the layers panel styles it, and saved as Save saves it.
+// compose: a map built from shapefiles, pictures and text exports as Add Layers and Import
+// build it, pictures snapped to their footholds, styled as the layers panel styles it, and
+// saved as Save saves it.
 
 #include <charconv>
 
 #include "cli/command.h"
+#include "cli/footholds.h"
+#include "cli/image_files.h"
 #include "cli/map_files.h"
 #include "cli/map_input.h"
+#include "cli/raster_input.h"
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "platform/image_dc.h"
 #include "platform/path.h"
+#include "platform/ui_service.h"
+#include "raster/layer_rre.h"
 #include "vector/icon_folder.h"
 #include "vector/layer_point.h"
 
@@ -86,6 +92,8 @@ void style(model::CSFMap& map, const arguments& args) {
 
 int run_compose(const std::vector<std::string>& raw) {
     arguments args(raw, {{"-o", true},
+                         {"--gcp", true},
+                         {"--points", true},
                          {"--icons", true},
                          {"--hide", true},
                          {"--colours", true},
@@ -99,20 +107,37 @@ int run_compose(const std::vector<std::string>& raw) {
             throw usage_error(input + ": a map document is opened, not composed; its layers cannot be added");
     const std::string icons = args.has("--icons") ? args.get("--icons") : model::icon_folder(program_folder());
 
+    const std::vector<formats::control_point> footholds = read_footholds(args);
+
     model::CSFMap map;
     // The icons are made on the main window's device context; here, a picture's.
     platform::CImageDC dc(1, 1);
+    bool pictures = false;
     for (const std::string& input : args.positional()) {
-        if (is_map_file(input))
+        if (is_map_file(input)) {
             load_map(map, input, &dc);
-        else
+        } else if (codec_for(input)) {
+            // Snapped at once, as the operator must before adding anything else.
+            model::CSFLayerRRE* layer = add_picture(map, input);
+            pictures = true;
+            if (footholds.empty()) continue;
+            place_footholds(*layer, footholds);
+            platform::distinct_messages once;
+            if (!layer->Snap()) throw input_error("the footholds do not snap " + input);
+        } else {
             model::add_icon_layer_for(map, add_layer(map, input), icons, &dc);
+        }
     }
+    if (!footholds.empty() && !pictures) throw usage_error("footholds need a picture among the inputs");
     style(map, args);
 
     // What the save command asks before it saves.
     if (map.GetLayerCount() == 0) throw input_error("You must create layers.");
-    if (map.GetRasterLayer() && !map.get_snap_transform()->IsValid()) throw input_error("You must snap the map.");
+    if (const model::CSFLayer* raster = map.GetRasterLayer()) {
+        if (!map.get_snap_transform()->IsValid()) throw input_error("You must snap the map.");
+        if (const georef::CTrRSS* own = raster->get_snap_copy(); own && !own->IsValid())
+            throw input_error("You must snap the layer.");
+    }
     map.RegridLayers(10, 10);
     std::string cause;
     if (map.Save(out, &cause) != model::map_saved) throw input_error("cannot save " + out + ": " + cause);

@@ -9,6 +9,8 @@
 #include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
+#include "raster/frame_grid.h"
+#include "raster/layer_rre.h"
 #include "vector/layer_icons.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
@@ -90,6 +92,28 @@ void describe_lines(const model::CSFLayerLine& layer, value::object& out) {
     }
 }
 
+value transform_value(const georef::CTrRSS& tr) {
+    value::array direct, inverse;
+    for (double f : tr.GetDirect()) direct.emplace_back(f);
+    for (double g : tr.GetInverse()) inverse.emplace_back(g);
+    return value::object{{"valid", tr.IsValid()}, {"direct", std::move(direct)}, {"inverse", std::move(inverse)}};
+}
+
+// The raster layer: its picture (the frames decoded into one) and the frames it is stored
+// in, which the picture's size decides; its own copy of the snap transformation.
+void describe_raster(const model::CSFLayerRRE& layer, value::object& out) {
+    const platform::CSize size = layer.get_picture_size();
+    const model::frame_grid grid = model::frame_grid::for_picture(size.cx, size.cy);
+    out.emplace_back("picture", value::array{size.cx, size.cy});
+    out.emplace_back("frames", value::object{{"frame", value::array{grid.frame_width, grid.frame_height}},
+                                             {"columns", grid.columns},
+                                             {"rows", grid.rows},
+                                             {"count", grid.frame_count()},
+                                             {"layer", value::array{grid.covered_width(), grid.covered_height()}}});
+    out.emplace_back("footholds", layer.GetFootHolds().GetCount());
+    out.emplace_back("snap_copy", transform_value(layer.m_trSnap));
+}
+
 value describe_layer(const model::CSFLayer& layer) {
     value::object out{{"index", layer.m_nIndex},
                       {"kind", kind_name(layer.m_nKind)},
@@ -105,6 +129,10 @@ value describe_layer(const model::CSFLayer& layer) {
         return out;
     }
     out.emplace_back("bounds", box_value(layer.m_rcBounds));
+    if (const auto* raster = dynamic_cast<const model::CSFLayerRRE*>(&layer)) {
+        describe_raster(*raster, out);
+        return out;
+    }
     out.emplace_back("contour", colour_text(layer.m_crContour));
     out.emplace_back("fill", colour_text(layer.m_crFill));
     out.emplace_back("shapes", layer.m_nShapes);
@@ -116,14 +144,8 @@ value describe_layer(const model::CSFLayer& layer) {
 }
 
 value describe_map(const model::CSFMap& map, value::object out) {
-    const georef::CTrRSS& snap = *map.get_snap_transform();
-    value::array direct, inverse;
-    for (double f : snap.GetDirect()) direct.emplace_back(f);
-    for (double g : snap.GetInverse()) inverse.emplace_back(g);
     out.emplace_back("bounds", box_value(map.get_bounds()));
-    out.emplace_back("snap_transform",
-                     value::object{
-                         {"valid", snap.IsValid()}, {"direct", std::move(direct)}, {"inverse", std::move(inverse)}});
+    out.emplace_back("snap_transform", transform_value(*map.get_snap_transform()));
     value::array layers;
     for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i) layers.push_back(describe_layer(*map.GetLayer(i)));
     out.emplace_back("layers", std::move(layers));

@@ -57,10 +57,11 @@ const cli::command commands[] = {
      "record, kind and points",
      cli::run_regrid},
     {"compose",
-     "compose INPUT... -o OUT.kxr [--icons DIR] [--hide NAME] [--colours NAME=#RRGGBB,#RRGGBB] "
-     "[--icon NAME=N] [--label NAME=FIELD]",
+     "compose INPUT... -o OUT.kxr [--gcp X,Y,LON,LAT ... | --points FILE] [--icons DIR] [--hide NAME] "
+     "[--colours NAME=#RRGGBB,#RRGGBB] [--icon NAME=N] [--label NAME=FIELD]",
      "build a map from shapefiles (as Add Layers adds them, a point layer bringing the icons of the "
-     "icon folder) and text exports (their layers as Import makes them), in the order given; hide "
+     "icon folder), pictures (.jpg, .bmp: the raster layer, snapped to the footholds of --gcp or "
+     "--points) and text exports (their layers as Import makes them), in the order given; hide "
      "layers, set their contour and fill colours, a point layer's icon number and label field by "
      "layer name; cut every visible layer into 10 x 10 cells and save the map document. A document "
      "that cannot be saved leaves the old file as it was",

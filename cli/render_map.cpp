@@ -7,6 +7,7 @@
 #include "nimbra/paint/w32_paint.h"
 #include "platform/image_dc.h"
 #include "platform/path.h"
+#include "raster/layer_rre.h"
 
 namespace cli {
 
@@ -16,6 +17,9 @@ void render_map(const std::string& input, const std::string& out, int width, int
     load_map(map, input, &target);
     map.SetViewport(width, height);
     map.ZoomToExtent();
+    // The view scrolled to the picture's top-left corner, as it opens.
+    if (auto* raster = dynamic_cast<model::CSFLayerRRE*>(map.GetRasterLayer()))
+        raster->SetView({0, 0}, {0, 0, width, height});
     {
         tarvel_tech::nimbra::w32_paint painter(&target, nullptr, tarvel_tech::nimbra::paint::fill_background);
         // An opened document holds only the pieces in its cells; an import holds whole shapes.

@@ -13,6 +13,7 @@
 #include "map/sf_map.h"
 #include "tests/cli/cli_support.h"
 #include "tests/map/sample_map.h"
+#include "tests/raster/pictures.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/vector/lines/counties.h"
@@ -150,6 +151,8 @@ TEST(CliDocument, ComposeRefusesWhatItCannotDoAndKeepsTheOldFile) {
     const sample_map::sources s = sample_map::write_sources(dir.path());
     const std::string target = dir.file("old.kxr");
     test_support::write_bytes(target, {'o', 'l', 'd'});
+    tarvel_tech::nimbra::jpg_image scan = raster_test::ramp_picture(240, 320);
+    const std::string picture = raster_test::save_jpeg(scan, dir.file("scan.jpg"));
     struct refusal {
         std::vector<std::string> args;
         int exit_code;
@@ -164,6 +167,8 @@ TEST(CliDocument, ComposeRefusesWhatItCannotDoAndKeepsTheOldFile) {
         {{"compose", s.towns, "-o", target, "--label", "towns=MAYOR"}, 1, "no field 'MAYOR'"},
         {{"compose", s.roads, dir.file("none.ktf"), "-o", target}, 2, "Can't load the map."},
         {{"compose", target, "-o", target}, 1, "is opened, not composed"},
+        {{"compose", s.roads, "-o", target, "--gcp", "0,0,1,1"}, 1, "footholds need a picture"},
+        {{"compose", picture, "-o", target}, 2, "You must snap the map."},
     };
     for (const refusal& r : refusals) {
         const auto result = run_cli(r.args);
@@ -171,6 +176,24 @@ TEST(CliDocument, ComposeRefusesWhatItCannotDoAndKeepsTheOldFile) {
         EXPECT_NE(result.err.find(r.says), std::string::npos) << result.err;
         EXPECT_EQ(read_bytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
     }
+}
+
+TEST(CliDocument, ComposeSnapsAPictureToItsFootholdsAndStoresItsFrames) {
+    test_support::temp_dir dir;
+    tarvel_tech::nimbra::jpg_image scan = raster_test::ramp_picture(240, 320);
+    const std::string picture = raster_test::save_jpeg(scan, dir.file("scan.jpg"));
+    const sample_map::sources s = sample_map::write_sources(dir.path());
+    const auto r = run_cli({"compose", picture, s.roads, "-o", dir.file("map.kxr"), "--gcp", "0,0,-104,41", "--gcp",
+                            "239,0,-94,41", "--gcp", "0,319,-104,36"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const QJsonObject info = run_json({"info", dir.file("map.kxr"), "--json"});
+    EXPECT_TRUE(info["snap_transform"]["valid"].toBool());
+    const QJsonObject raster = info["layers"][0].toObject();
+    EXPECT_EQ(raster["kind"].toString(), "rre");
+    EXPECT_EQ(raster["name"].toString(), "RRE-4");  // 2 x 2 frames of 120 x 160
+    EXPECT_EQ(raster["frames"]["count"].toInt(), 4);
+    EXPECT_NEAR(raster["snap_copy"]["direct"][0].toDouble(), 10.0 / 239, 1e-9);
+    EXPECT_EQ(info["layers"][1]["name"].toString(), "roads");
 }
 
 // Polygons with lakes and islands, as county maps have them, and points with a table: what

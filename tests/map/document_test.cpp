@@ -8,6 +8,7 @@
 #include "georef/transform.h"
 #include "map/sf_map.h"
 #include "platform/image_dc.h"
+#include "raster/register_layers.h"
 #include "tests/map/document_layout.h"
 #include "tests/map/sample_map.h"
 #include "tests/support/files.h"
@@ -58,7 +59,10 @@ std::vector<platform::COLORREF> drawn(CSFMap& map) {
 
 class MapDocument : public ::testing::Test {
 protected:
-    void SetUp() override { register_vector_layers(); }
+    void SetUp() override {
+        register_vector_layers();
+        register_raster_layers();
+    }
     test_support::recording_ui ui;
     temp_dir dir;
     platform::CImageDC dc{16, 16};
@@ -208,7 +212,7 @@ TEST_F(MapDocument, LyingOrUnknownDocumentsEndInTheirResults) {
         {"icons beyond the file", "icons", 0x20000000, document_unreadable, 3},
         {"an icon larger than the file", "icon.width", 0x10000, document_unreadable, 3},
         {"a tag of no kind", "polygon.tag", 7, document_unreadable, 1},
-        {"a tag of no kind the map was told of", "polygon.tag", kLayerRRE, document_unreadable, 1},
+        {"a record that is no RRE record", "polygon.tag", kLayerRRE, document_unreadable, 2},
         {"a short version of another magic", "magic", 0x0052584B, not_kxr, 0},
     };
     auto layer_start = [&](std::size_t i) { return doc.layer_starts[i]; };
