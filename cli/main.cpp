@@ -15,16 +15,19 @@ const cli::command commands[] = {
      "index), .shp (shape type, records, layer name, header box, bounds, parts, points), "
      ".dbf (fields with names and kinds, record count; --records adds every value), "
      ".bmp/.jpg (size, depth, palette, dpi, image type), .points (the foothold pairs of a "
-     "control point file)",
+     "control point file), .kxr/.ktf (the map as Open or Import makes it: version, record count, "
+     "snap transformation, and per layer its kind, name, bounds, colours, shapes, grid, pieces and "
+     "points, icon, attribute fields and label field, icons, the RRE layer's header and frames)",
      cli::run_info},
     {"render",
-     "render INPUT... -o OUT.png [--size WxH] [--icons DIR] [--label FIELD] [--gcp X,Y,LON,LAT ... | "
-     "--points FILE]",
+     "render INPUT... | FILE.kxr | FILE.ktf -o OUT.png [--size WxH] [--icons DIR] [--label FIELD] "
+     "[--gcp X,Y,LON,LAT ... | --points FILE]",
      "add the shapefiles and pictures (.jpg, .bmp) to one map as Add Layers does, fit it to the "
      "picture (1024x768 by default, a picture's own size with one) and draw it into a PNG; point "
      "layers get the icons of the icon folder and, with --label, the field as their label; a "
      "picture is drawn as the view shows it scrolled to its corner, with the footholds of --gcp "
-     "or --points marked on it",
+     "or --points marked on it. A map document is drawn as an opened map (cell by cell), a text "
+     "export as an imported one",
      cli::run_render},
     {"snap",
      "snap (--gcp X,Y,LON,LAT ... | --points FILE.points) [--world-file OUT] [--points-out OUT.points] "
@@ -53,6 +56,21 @@ const cli::command commands[] = {
      "counts and the shapes per cell; --pieces (implies --json) adds every piece with its cell, "
      "record, kind and points",
      cli::run_regrid},
+    {"compose",
+     "compose INPUT... -o OUT.kxr [--gcp X,Y,LON,LAT ... | --points FILE] [--icons DIR] [--hide NAME] "
+     "[--colours NAME=#RRGGBB,#RRGGBB] [--icon NAME=N] [--label NAME=FIELD]",
+     "build a map from shapefiles (as Add Layers adds them, a point layer bringing the icons of the "
+     "icon folder), pictures (.jpg, .bmp: the raster layer, snapped to the footholds of --gcp or "
+     "--points) and text exports (their layers as Import makes them), in the order given; hide "
+     "layers, set their contour and fill colours, a point layer's icon number and label field by "
+     "layer name; cut every visible layer into 10 x 10 cells and save the map document. A document "
+     "that cannot be saved leaves the old file as it was",
+     cli::run_compose},
+    {"geojson", "geojson INPUT -o OUT.geojson",
+     "write the vector layers of a shapefile, a text export or a map document as an RFC 7946 "
+     "FeatureCollection: whole shapes from a shapefile or text export, the pieces its cells keep "
+     "from a document (with their layer's name and source record); point attributes as properties",
+     cli::run_geojson},
 };
 
 void print_usage(std::FILE* to) {

@@ -1,9 +1,8 @@
 // render: builds a map from shapefiles and pictures as Add Layers would, fits it to the
 // picture and draws it through the off-screen painter into a PNG.
 
-#include <filesystem>
-
 #include "cli/command.h"
+#include "cli/map_files.h"
 #include "cli/map_input.h"
 #include "cli/raster_input.h"
 #include "map/sf_layer.h"
@@ -19,12 +18,6 @@ namespace {
 
 constexpr std::uint32_t kMaxSide = 16384;
 
-std::string program_folder() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
-}
-
 }  // namespace
 
 int run_render(const std::vector<std::string>& raw) {
@@ -36,6 +29,14 @@ int run_render(const std::vector<std::string>& raw) {
     const std::string size = args.get("--size", render_size(args.positional(), "1024x768", kMaxSide));
     const auto [columns, rows] = parse_dimensions(size, "--size", "WIDTHxHEIGHT", kMaxSide);
     const int width = static_cast<int>(columns), height = static_cast<int>(rows);
+    for (const std::string& input : args.positional()) {
+        if (!is_map_file(input)) continue;
+        if (args.positional().size() > 1 || args.has("--icons") || args.has("--label"))
+            throw usage_error(input + ": a map document or text export is rendered alone, with its own icons and "
+                              "labels");
+        render_map(input, out, width, height);
+        return exit_ok;
+    }
     const std::string icons = args.has("--icons") ? args.get("--icons") : model::icon_folder(program_folder());
 
     model::CSFMap map;
