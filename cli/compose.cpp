@@ -98,7 +98,8 @@ int run_compose(const std::vector<std::string>& raw) {
                          {"--hide", true},
                          {"--colours", true},
                          {"--icon", true},
-                         {"--label", true}});
+                         {"--label", true},
+                         kAssumeCrsOption});
     if (args.positional().empty()) throw usage_error("compose needs at least one INPUT");
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("compose needs -o OUT.kxr");
@@ -110,6 +111,7 @@ int run_compose(const std::vector<std::string>& raw) {
     const std::vector<formats::control_point> footholds = read_footholds(args);
 
     model::CSFMap map;
+    assume_crs(map, args);
     // The icons are made on the main window's device context; here, a picture's.
     platform::CImageDC dc(1, 1);
     bool pictures = false;

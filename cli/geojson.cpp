@@ -114,13 +114,14 @@ private:
 }  // namespace
 
 int run_geojson(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true}});
+    arguments args(raw, {{"-o", true}, kAssumeCrsOption});
     if (args.positional().size() != 1) throw usage_error("geojson takes exactly one INPUT");
     const std::string input = args.positional()[0];
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("geojson needs -o OUT.geojson");
 
     model::CSFMap map;
+    assume_crs(map, args);
     const bool document = platform::lower_extension(input) == ".kxr";
     if (is_map_file(input))
         load_map(map, input, nullptr);

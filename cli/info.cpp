@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/describe.h"
+#include "cli/map_input.h"
 #include "platform/path.h"
 
 namespace cli {
@@ -27,7 +28,7 @@ const describer describers[] = {
 }  // namespace
 
 int run_info(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--json", false}, {"--frames", false}, {"--records", false}});
+    arguments args(raw, {{"--json", false}, {"--frames", false}, {"--records", false}, kAssumeCrsOption});
     if (args.positional().size() != 1) throw usage_error("info takes exactly one FILE");
     const std::string& path = args.positional()[0];
     const std::string ext = platform::lower_extension(path);

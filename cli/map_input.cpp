@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cli/command.h"
+#include "map/sf_layer.h"
 #include "map/sf_map.h"
 
 namespace cli {
@@ -17,6 +18,27 @@ model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path) {
         case model::layer_refused: break;
     }
     throw input_error("cannot read " + path);
+}
+
+void assume_crs(model::CSFMap& map, const arguments& args) {
+    if (!args.has(kAssumeCrsOption.name)) return;
+    const std::string definition = args.get(kAssumeCrsOption.name);
+    std::string cause;
+    if (!map.set_assumed_crs(definition, &cause))
+        throw usage_error(std::string(kAssumeCrsOption.name) + " " + definition + ": " + cause);
+}
+
+value crs_value(const model::CSFLayer& layer) {
+    const model::layer_crs& crs = layer.m_crs;
+    const char* origins[] = {"none", "prj", "assumed"};
+    auto text_or_null = [](const std::string& s) { return s.empty() ? value() : value(s); };
+    return value::object{
+        {"origin", origins[crs.m_nOrigin]},
+        {"name", text_or_null(crs.m_strName)},
+        {"id", text_or_null(crs.m_strId)},
+        {"transformed", crs.m_bTransformed},
+        {"not_degrees", crs.m_bNotDegrees},
+    };
 }
 
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,

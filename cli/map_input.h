@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/command.h"
 #include "cli/report.h"
 #include "shapes/sf_geometry.h"
 
@@ -17,6 +18,14 @@ namespace cli {
 // Adds a shapefile to the map as Add Layers does and answers the new layer; a file that
 // cannot be added is an input_error naming why.
 model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path);
+
+// --assume-crs EPSG:NNNN (or WKT, or a PROJ string): the coordinate system of the shapefiles
+// that name none, given to the map; usage_error when PROJ does not know it.
+inline constexpr option kAssumeCrsOption{"--assume-crs", true};
+void assume_crs(model::CSFMap& map, const arguments& args);
+
+// A shapefile layer's coordinate system as info shows it.
+value crs_value(const model::CSFLayer& layer);
 
 // "AxB" of an option such as --size 800x600: both whole numbers from 1 to max, else a
 // usage_error naming the option and what it takes.

@@ -37,12 +37,13 @@ void add_pieces(value::array& pieces, const std::vector<model::CSFFragment>& cel
 }  // namespace
 
 int run_regrid(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--grid", true}, {"--json", false}, {"--pieces", false}});
+    arguments args(raw, {{"--grid", true}, {"--json", false}, {"--pieces", false}, kAssumeCrsOption});
     if (args.positional().size() != 1) throw usage_error("regrid takes exactly one FILE.shp");
     const std::string& path = args.positional()[0];
     const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
 
     model::CSFMap map;
+    assume_crs(map, args);
     model::CSFLayer* layer = add_layer(map, path);
     auto* lines = dynamic_cast<model::CSFLayerLine*>(layer);
     if (!lines) throw input_error(path + ": regrid cuts line and polygon layers only");

@@ -22,7 +22,7 @@ constexpr std::uint32_t kMaxSide = 16384;
 
 int run_render(const std::vector<std::string>& raw) {
     arguments args(raw, {{"-o", true}, {"--size", true}, {"--icons", true}, {"--label", true}, {"--gcp", true},
-                         {"--points", true}});
+                         {"--points", true}, kAssumeCrsOption});
     if (args.positional().empty()) throw usage_error("render needs at least one INPUT");
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("render needs -o OUT.png");
@@ -40,6 +40,7 @@ int run_render(const std::vector<std::string>& raw) {
     const std::string icons = args.has("--icons") ? args.get("--icons") : model::icon_folder(program_folder());
 
     model::CSFMap map;
+    assume_crs(map, args);
     platform::CImageDC target(width, height);
     for (const std::string& input : args.positional())
         model::add_icon_layer_for(map, add_layer(map, input), icons, &target);

@@ -25,6 +25,8 @@ public:
     void DrawCells(platform::CDC* dc) override;
     // The polygon at index; none beyond the polygons the layer holds.
     CSFShape* GetShape(std::uint32_t index) override;
+    // The outlines, then the fills.
+    void for_each_shape(const std::function<void(CSFShape&)>& visit) override;
     int CountRecords(platform::CFile& file) override;
     // Cuts the outlines, then clips every ring of every polygon against the cells;
     // regrid_failed when the polygon grid cannot be made. The outline pass's result is not
