@@ -118,11 +118,13 @@ int run_compose(const std::vector<std::string>& raw) {
     for (const std::string& input : args.positional()) {
         if (is_map_file(input)) {
             load_map(map, input, &dc);
-        } else if (codec_for(input)) {
+        } else if (is_picture(input)) {
             // Snapped at once, as the operator must before adding anything else.
             model::CSFLayerRRE* layer = add_picture(map, input);
             pictures = true;
             if (footholds.empty()) continue;
+            // Footholds given replace the ones its georeferencing brought.
+            layer->GetFootHolds().Clear();
             place_footholds(*layer, footholds);
             platform::distinct_messages once;
             if (!layer->Snap()) throw input_error("the footholds do not snap " + input);

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/footholds.h"
 #include "cli/image_files.h"
+#include "cli/map_input.h"
 #include "cli/raster_input.h"
 #include "map/sf_map.h"
 #include "platform/ui_service.h"
@@ -15,21 +16,28 @@ namespace cli {
 
 int run_export_rre(const std::vector<std::string>& raw) {
     arguments args(raw, {{"-o", true}, {"--gcp", true}, {"--points", true}, {"--quality", true},
-                         {"--world-file", true}, {"--json", false}});
+                         {"--world-file", true}, {"--json", false}, kAssumeCrsOption});
     if (args.positional().size() != 1) throw usage_error("export-rre takes exactly one PICTURE");
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
     const int quality = parse_quality(args);
-    const std::vector<formats::control_point> points = read_footholds(args);
-    if (points.empty()) throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE");
+    std::vector<formats::control_point> points = read_footholds(args);
 
     model::CSFMap map;
+    assume_crs(map, args);
     model::CSFLayerRRE* layer = add_picture(map, args.positional()[0]);
-    place_footholds(*layer, points);
-    {
+    if (!points.empty()) {
+        // Footholds given replace the ones the picture's georeferencing brought.
+        layer->GetFootHolds().Clear();
+        place_footholds(*layer, points);
         // The kernel would repeat its warning at every step of the fit.
         platform::distinct_messages once;
         if (!layer->Snap()) throw input_error("the footholds do not snap the picture");
+    } else if (layer->m_trSnap.IsValid()) {
+        points = footholds_of(*layer);
+    } else {
+        throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE, or a picture that "
+                          "carries its georeferencing");
     }
     std::string cause;
     if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))

@@ -11,21 +11,50 @@
 #include "platform/exceptions.h"
 #include "platform/file.h"
 #include "platform/path.h"
+#include "raster/gdal_picture.h"
 #include "raster/layer_rre.h"
 
 namespace cli {
 
 using tarvel_tech::nimbra::picture_header;
 
+bool is_picture(const std::string& path) { return codec_for(path) || model::is_gdal_picture(path); }
+
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path) {
-    if (!codec_for(path)) throw usage_error("not a .bmp, .jpg or .jpeg picture: " + path);
-    auto* layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
+    if (!is_picture(path)) throw usage_error("not a .bmp, .jpg, .jpeg, .png, .tif or .tiff picture: " + path);
+    model::CSFLayerRRE* layer = nullptr;
+    try {
+        layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
+    } catch (const input_error&) {
+        // Adding a picture says nothing of why it cannot be read; GDAL does.
+        std::string cause;
+        if (model::is_gdal_picture(path) && !model::read_gdal_picture(path, &cause))
+            throw input_error("cannot read " + path + ": " + cause);
+        throw;
+    }
     if (!layer) throw input_error("cannot read " + path);
     return layer;
 }
 
+std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer) {
+    const georef::CFootHold& footholds = layer.GetFootHolds();
+    std::vector<formats::control_point> points;
+    for (int i = 0; i < footholds.GetCount(); ++i) {
+        const georef::CPt plane = footholds.GetPlane(i);
+        const georef::CPt* ground = footholds.GetGround(i);
+        points.push_back({plane.x, plane.y, ground->x, ground->y, footholds.IsUsed(i)});
+    }
+    return points;
+}
+
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {
+    const auto side = [max](std::int32_t v) { return std::to_string(std::min<std::uint32_t>(std::uint32_t(v), max)); };
     for (const std::string& input : inputs) {
+        if (model::is_gdal_picture(input)) {
+            int width = 0, height = 0;
+            if (!model::read_gdal_picture_size(input, width, height)) return fallback;
+            return side(width) + "x" + side(height);
+        }
         if (!codec_for(input)) continue;
         // The header alone: the picture itself is read when its layer is added.
         picture_header header;
@@ -39,7 +68,6 @@ std::string render_size(const std::vector<std::string>& inputs, const std::strin
         } catch (const platform::CException&) {
             return fallback;
         }
-        const auto side = [max](std::int32_t v) { return std::to_string(std::min<std::uint32_t>(std::uint32_t(v), max)); };
         return side(header.width) + "x" + side(header.height);
     }
     return fallback;

@@ -41,7 +41,9 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
     const std::string name = platform::file_name_part(path);
     const std::string kind = upper_tail(name, 3);
     std::unique_ptr<CSFLayer> layer;
-    if (kind == "JPG" || kind == "BMP" || upper_tail(name, 4) == "JPEG") {
+    // PNG and TIFF pictures come through GDAL, as georeferenced pictures often are.
+    if (kind == "JPG" || kind == "BMP" || kind == "PNG" || kind == "TIF" || upper_tail(name, 4) == "JPEG" ||
+        upper_tail(name, 4) == "TIFF") {
         if (const CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr) {
             if (raster->m_nKind != kLayerRRE) return raster_not_rre;
             // Pictures share the map's one snap transformation: the earlier one must have a
@@ -53,7 +55,8 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
             }
         }
         // A picture becomes whatever is registered as the RRE kind; nothing before that.
-        layer = create_layer(kLayerRRE);
+        // In the map already, so that it finds the system assumed for pictures that name none.
+        layer = create_layer(kLayerRRE, this);
         if (!layer) return layer_refused;
         layer->m_pTransform = m_pSnapTransform.get();
         if (layer->ImportRaster(name, path) != 0) return layer_refused;

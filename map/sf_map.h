@@ -35,7 +35,7 @@ public:
     CSFMap& operator=(const CSFMap&) = delete;
     virtual ~CSFMap();
 
-    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file.
+    // A layer of the right kind from a .shp, .jpg, .jpeg, .bmp, .png, .tif or .tiff file.
     add_layer_result AddLayerFromFile(const std::string& path, CSFLayer** layer);
     // The coordinate system taken for files that name none (a shapefile without a .prj, or
     // with one PROJ cannot read): an "EPSG:NNNN" code, WKT or a PROJ string; empty for none.
