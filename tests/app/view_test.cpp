@@ -12,6 +12,7 @@
 #include "app/hint_window.h"
 #include "georef/transform.h"
 #include "map/sf_map.h"
+#include "vector/layer_point.h"
 #include "tests/app/app_fixture.h"
 
 namespace app_test {
@@ -63,6 +64,40 @@ TEST_F(MapView, StatusBarFollowsThePointer) {
     EXPECT_EQ(frame->pane_text(app::CMainFrame::ID_PANE_LONGITUDE).toStdString(), app::longitude_text(true, geo.X, true));
     EXPECT_EQ(frame->pane_text(app::CMainFrame::ID_PANE_LATITUDE).toStdString(), app::latitude_text(true, geo.Y, true));
     EXPECT_THAT(app::longitude_text(true, geo.X, true), ::testing::StartsWith("Long = E 37 "));
+}
+
+TEST_F(MapView, RestingOnAPointOfTheActiveLayerShowsItsHint) {
+    add("towns.shp");
+    model::CSFMap* map = frame->composed_map();
+    auto* towns = dynamic_cast<model::CSFLayerPoint*>(map->GetLayer(1));
+    ASSERT_NE(towns, nullptr);
+    const model::CSFPt& riverside = towns->m_pShapes[1].m_pt;
+    // Over the middle of the town's 16 x 16 icon, whose corner stands at the town's place.
+    platform::CPoint at = map->get_transform()->GeoToScreen(riverside.X, riverside.Y);
+    at = {at.x + 8, at.y + 8};
+    QCursor::setPos(viewport->mapToGlobal(QPoint(at.x, at.y)));
+    ASSERT_EQ(QCursor::pos(), viewport->mapToGlobal(QPoint(at.x, at.y)));
+
+    frame->view()->hover_tick();
+    frame->view()->hover_tick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ui.hints().empty()) << "no layer is active yet";
+
+    map->SetSelectedLayer(1);
+    frame->view()->hover_tick();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ui.hints().size(), 1u);
+    EXPECT_EQ(ui.hints()[0].lines.at(0), u"NAME   Riverside");
+    // Placed below the pointer, in the view's coordinates.
+    EXPECT_EQ(ui.hints()[0].rect.left, at.x);
+    EXPECT_EQ(ui.hints()[0].rect.top, at.y + 20);
+
+    // Away from any point, nothing more is shown.
+    QCursor::setPos(viewport->mapToGlobal(QPoint(2, 2)));
+    frame->view()->hover_tick();
+    frame->view()->hover_tick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.hints().size(), 1u);
 }
 
 TEST(CoordinateText, HemispheresAndMinutes) {
