@@ -22,7 +22,8 @@ namespace {
 // The longest .prj read: a definition of a system fits in a few kilobytes.
 constexpr std::streamsize kMaxPrjBytes = 64 * 1024;
 
-// The text of the .prj beside the shapefile; false when there is none to read.
+// The text of the .prj beside the shapefile, one byte beyond the longest read; false when
+// there is none to read.
 bool read_prj(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -137,11 +138,14 @@ bool place_in_lonlat(CSFLayer& layer, const std::string& path, const crs_choice&
         layer.m_crs.m_nOrigin = layer_crs::assumed;
     } else if (std::string text; read_prj(companion_path(path, "prj"), text)) {
         named = true;
-        system = georef::coordinate_system::from_definition(text, &cause);
+        if (text.size() > static_cast<std::size_t>(kMaxPrjBytes))
+            cause = "it is longer than any definition of a coordinate system";
+        else
+            system = georef::coordinate_system::from_definition(text, &cause);
         layer.m_crs.m_nOrigin = layer_crs::prj;
         if (!system)
             platform::AfxMessageBox(platform::file_name_part(companion_path(path, "prj")) +
-                                        " names a coordinate system that PROJ cannot read (" + cause +
+                                        " names no coordinate system the map can use (" + cause +
                                         "); the coordinates of " + name + " are taken as they stand.",
                                     platform::MB_ICONWARNING);
     }
@@ -151,8 +155,7 @@ bool place_in_lonlat(CSFLayer& layer, const std::string& path, const crs_choice&
     }
     if (!system) {
         if (!choice.definition.empty())
-            platform::AfxMessageBox("The coordinate system " + choice.definition + " is not known to PROJ (" + cause +
-                                        ").",
+            platform::AfxMessageBox("The coordinate system " + choice.definition + " cannot be used (" + cause + ").",
                                     platform::MB_ICONWARNING);
         layer.m_crs.m_nOrigin = layer_crs::none;
         if (!fits_degrees(layer.m_rcBounds)) {
