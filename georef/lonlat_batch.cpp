@@ -153,30 +153,42 @@ void lonlat_batch::add(double* x, double* y, std::size_t count, std::size_t stri
         return;
     }
     const double columns = m_nColumns, rows = m_nRows;
+    // Successive points of a run mostly fall in the cell of the one before: that cell's
+    // corner and side (in top cells) are kept, and the tree is walked only when a point
+    // leaves it.
+    std::size_t leaf = m_cells.size();
+    double leaf_u = 0.0, leaf_v = 0.0, leaf_side = 1.0, leaf_scale = 1.0;
+    const double per_width = 1.0 / m_dCellWidth, per_height = 1.0 / m_dCellHeight;
     for (std::size_t k = 0; k < count; ++k) {
         double* px = x + k * stride;
         double* py = y + k * stride;
-        const double u = (*px - m_dX0) / m_dCellWidth, v = (*py - m_dY0) / m_dCellHeight;
-        // Written so that a point that is not a number goes the exact way too.
-        if (!(u >= 0.0 && u <= columns && v >= 0.0 && v <= rows)) {
+        const double u = (*px - m_dX0) * per_width, v = (*py - m_dY0) * per_height;
+        double du = (u - leaf_u) * leaf_scale, dv = (v - leaf_v) * leaf_scale;
+        if (!(leaf < m_cells.size() && du >= 0.0 && du < 1.0 && dv >= 0.0 && dv < 1.0)) {
+            // Written so that a point that is not a number goes the exact way too.
+            if (!(u >= 0.0 && u <= columns && v >= 0.0 && v <= rows)) {
+                wait(px, py);
+                continue;
+            }
+            const std::uint32_t i = std::min(static_cast<std::uint32_t>(u), m_nColumns - 1);
+            const std::uint32_t j = std::min(static_cast<std::uint32_t>(v), m_nRows - 1);
+            leaf = std::size_t{j} * m_nColumns + i;
+            leaf_u = i, leaf_v = j, leaf_side = 1.0;
+            du = u - i, dv = v - j;
+            while (m_cells[leaf].children >= 0) {
+                std::size_t quarter = static_cast<std::size_t>(m_cells[leaf].children);
+                leaf_side /= 2;
+                if (du >= 0.5) quarter += 1, du = 2 * du - 1, leaf_u += leaf_side; else du *= 2;
+                if (dv >= 0.5) quarter += 2, dv = 2 * dv - 1, leaf_v += leaf_side; else dv *= 2;
+                leaf = quarter;
+            }
+            leaf_scale = 1.0 / leaf_side;
+        }
+        if (m_cells[leaf].fit < 0) {
             wait(px, py);
             continue;
         }
-        const std::uint32_t i = std::min(static_cast<std::uint32_t>(u), m_nColumns - 1);
-        const std::uint32_t j = std::min(static_cast<std::uint32_t>(v), m_nRows - 1);
-        std::size_t c = std::size_t{j} * m_nColumns + i;
-        double du = u - i, dv = v - j;
-        while (m_cells[c].children >= 0) {
-            std::size_t quarter = static_cast<std::size_t>(m_cells[c].children);
-            if (du >= 0.5) quarter += 1, du = 2 * du - 1; else du *= 2;
-            if (dv >= 0.5) quarter += 2, dv = 2 * dv - 1; else dv *= 2;
-            c = quarter;
-        }
-        if (m_cells[c].fit < 0) {
-            wait(px, py);
-            continue;
-        }
-        const polynomial& poly = m_polynomials[static_cast<std::size_t>(m_cells[c].fit)];
+        const polynomial& poly = m_polynomials[static_cast<std::size_t>(m_cells[leaf].fit)];
         const double lon = evaluate(poly.lon, du, dv), lat = evaluate(poly.lat, du, dv);
         *px = lon;
         *py = lat;
