@@ -47,8 +47,7 @@ value coefficients(const std::array<double, 6>& c) {
 
 }  // namespace
 
-int run_snap(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--gcp", true}, {"--json", false}});
+int run_snap(const arguments& args) {
     if (!args.positional().empty()) throw usage_error("snap takes no FILE, only --gcp pairs");
 
     std::vector<georef::CPt> plane, ground;
