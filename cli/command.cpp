@@ -11,8 +11,8 @@
 namespace cli {
 
 const option code_page_option{"--code-page", "NAME",
-                              "the system's 8-bit character set for layer and field names (a converter "
-                              "name such as CP1251, CP1252, CP932, KOI8-R, ISO-8859-5; default: the "
+                              "the system's 8-bit character set of layer and field names, a converter "
+                              "name such as CP1251, CP1252, CP932, KOI8-R, ISO-8859-5 (default: the "
                               "settings' CodePage, else CP1252)"};
 
 input_error cannot(const std::string& verb, const std::string& path, const std::string& cause) {
