@@ -1,6 +1,8 @@
 // Shapes: boxes, drawing calls, hit tests and their map document records.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "georef/transform.h"
 #include "platform/file.h"
 #include "platform/image_dc.h"
@@ -110,6 +112,15 @@ TEST(PointShape, HitTestIsStrictOnAllFourSides) {
     EXPECT_FALSE(point.HitTest(&t, {201, 150}));
     EXPECT_FALSE(point.HitTest(&t, {200, 151}));
     EXPECT_FALSE(point.HitTest(&t, {201, 166}));
+
+    // A point far off the screen lies at the edge of the integer range: it is drawn and hit
+    // tested there without going past the range.
+    point.m_pt = {1e12, -1e12};
+    EXPECT_FALSE(point.HitTest(&t, {INT_MAX, INT_MAX}));
+    recording_dc dc;
+    point.DrawPoint(&dc, &t, nullptr, nullptr);
+    ASSERT_EQ(dc.texts().size(), 1u);
+    EXPECT_EQ(dc.texts()[0].rfind("Ellipse " + std::to_string(INT_MAX - 2), 0), 0u) << dc.texts()[0];
 }
 
 TEST(LineShape, EachPartIsItsOwnPath) {
