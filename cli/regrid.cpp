@@ -49,6 +49,10 @@ int run_regrid(const arguments& args) {
 
     // As the map is saved: the layer cuts itself into the grid, and what it holds is reported.
     const model::regrid_result result = layer->Regrid(columns, rows);
+    // The grids are refused only when their cells cannot be had.
+    if (lines->m_pLineCells.empty() || (polygons && polygons->m_pPolygonCells.empty()))
+        throw cannot("cut", path, "out of memory for a grid of " + std::to_string(columns) + " x " + std::to_string(rows) +
+                                      " cells");
     // The polygon pass goes on after the outlines failed; the cut is then incomplete all the same.
     const bool outlines_failed = polygons && polygons->outline_result() != model::regrid_done;
 

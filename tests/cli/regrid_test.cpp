@@ -186,3 +186,28 @@ TEST(RegridCommand, LineStartingOutsideTheGridReportsTheMessageAndFails) {
     const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(result.out)).object();
     EXPECT_EQ(report["result"].toInt(), 1);
 }
+
+// Memory running out anywhere ends in exit code 2 and a message, never in a crash: a square cut
+// into a million cells with its pieces listed, under ever tighter limits of the address space.
+// (An address space limit cannot be combined with AddressSanitizer, which reserves terabytes.)
+TEST(RegridCommand, RunningOutOfMemoryEndsInExit2AndAMessage) {
+#if PLOTWRIGHT_SANITIZED
+    GTEST_SKIP() << "address space limits need a build without AddressSanitizer";
+#endif
+    test_support::temp_dir dir;
+    write_shapes(dir.file("square"), SHPT_POLYGON, {{{{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}}}});
+    int ran_out = 0;
+    for (int megabytes : {120, 200, 300, 450, 2000}) {
+        const std::string line = "ulimit -v " + std::to_string(megabytes * 1024) + "; exec '" PLOTWRIGHT_CLI
+                                 "' regrid '" + dir.file("square.shp") + "' --grid 1000x1000 --pieces";
+        const auto r = test_support::run_process("/bin/sh", {"-c", line});
+        if (r.exit_code == 0) {
+            EXPECT_EQ(r.out.substr(r.out.size() - 3), "]}\n") << megabytes;
+            continue;
+        }
+        EXPECT_EQ(r.exit_code, 2) << megabytes << " MB: " << r.err;
+        EXPECT_NE(r.err.find("out of memory"), std::string::npos) << megabytes << " MB: " << r.err;
+        ++ran_out;
+    }
+    EXPECT_GT(ran_out, 0);
+}
