@@ -11,6 +11,7 @@
 
 #include "tests/cli/cli_support.h"
 #include "tests/support/files.h"
+#include "tests/support/process.h"
 #include "tools/shapefile_writer.h"
 
 using cli_test::run_cli;
@@ -68,6 +69,14 @@ TEST(CliMessages, FailuresSayWhatAndWhy) {
         EXPECT_NE(r.err.find(e.message), std::string::npos) << line << "\n" << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("broken.png")));
+
+    // The sample tool says so too.
+    for (const char* what : {"icons", "shapefiles"}) {
+        const auto sample = test_support::run_process(PLOTWRIGHT_SAMPLE, {what, dir.file("no/folder")});
+        EXPECT_EQ(sample.exit_code, 2) << what;
+        EXPECT_NE(sample.err.find("plotwright-sample: cannot write " + dir.file("no/folder/")), std::string::npos) << sample.err;
+        EXPECT_NE(sample.err.find("No such file or directory"), std::string::npos) << sample.err;
+    }
 
     // The outlines of the broken record cannot be cut (its box, and so the grid, is no number
     // either): the polygon pass still runs, and the failure is reported beside its result.
