@@ -104,7 +104,9 @@ bool takes(const cli::command& c, const option& wanted) {
 
 int fail(const cli::command& c, cli::exit_code code, const std::string& message) {
     std::fprintf(stderr, "plotwright-cli %s: %s\n", c.name, message.c_str());
-    if (code == cli::exit_usage) std::fprintf(stderr, "usage: plotwright-cli %s %s\n", c.name, c.synopsis);
+    if (code == cli::exit_usage)
+        std::fprintf(stderr, "usage: plotwright-cli %s %s [options]; 'plotwright-cli %s --help' lists them\n", c.name,
+                     c.synopsis, c.name);
     return code;
 }
 
