@@ -70,6 +70,11 @@ TEST(CliMessages, FailuresSayWhatAndWhy) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("broken.png")));
 
+    // A report that cannot reach its reader is no success either.
+    const auto lost = test_support::run_process("/bin/sh", {"-c", "exec '" PLOTWRIGHT_CLI "' info '" + roads + "' > /dev/full"});
+    EXPECT_EQ(lost.exit_code, 2);
+    EXPECT_NE(lost.err.find("cannot write the report to standard output: No space left on device"), std::string::npos) << lost.err;
+
     // The sample tool says so too.
     for (const char* what : {"icons", "shapefiles"}) {
         const auto sample = test_support::run_process(PLOTWRIGHT_SAMPLE, {what, dir.file("no/folder")});
