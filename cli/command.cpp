@@ -21,11 +21,7 @@ input_error cannot(const std::string& verb, const std::string& path, const std::
 
 std::string os_cause(int error) { return std::strerror(error); }
 
-std::string cause_of(const platform::CException& e) {
-    if (const auto* file = dynamic_cast<const platform::CFileException*>(&e); file && file->m_lOsError)
-        return os_cause(file->m_lOsError);
-    return e.what();
-}
+std::string cause_of(const platform::CException& e) { return platform::reason_of(e); }
 
 std::string open_cause(const std::string& path, const std::string& otherwise) {
     struct stat st{};

@@ -87,5 +87,8 @@ int run_snap(const arguments& args);
 int run_decode_rre(const arguments& args);
 int run_convert_image(const arguments& args);
 int run_regrid(const arguments& args);
+int run_compose(const arguments& args);
+int run_geojson(const arguments& args);
+int run_export_rre(const arguments& args);
 
 }  // namespace cli

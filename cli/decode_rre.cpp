@@ -32,6 +32,11 @@ int run_decode_rre(const arguments& args) {
         throw cannot("read", input, cause_of(e));
     }
     save_picture(picture, output, kind, quality);
+    if (args.has("--world-file")) {
+        // The layer's direct coefficients place its pixels, as they place the picture's.
+        const auto t = source.get_transform();
+        write_world_file(args.get("--world-file"), {t[0], t[1], t[2], t[3], t[4], t[5]});
+    }
     return exit_ok;
 }
 

@@ -10,19 +10,31 @@
 namespace cli {
 namespace {
 
+using describe_function = void (*)(const std::string& path, const arguments& args, report_writer& out);
+
+// A describer whose report is small enough to be made whole before it is written.
+template <value (*describe)(const std::string&, const arguments&)>
+void whole(const std::string& path, const arguments& args, report_writer& out) {
+    const value report = describe(path, args);
+    for (const auto& [key, member] : std::get<value::object>(report.data())) out.member(key, member);
+}
+
 struct describer {
     const char* extension;
-    value (*describe)(const std::string& path, const arguments& args);
+    describe_function describe;
     std::initializer_list<std::string_view> options;  // what info takes for this kind
 };
 
 const describer describers[] = {
-    {".dbf", describe_dbf, {"--json", "--records", "--code-page"}},
-    {".rre", describe_rre, {"--json", "--frames"}},
-    {".shp", describe_shp, {"--json", "--code-page"}},
-    {".bmp", describe_image, {"--json"}},
-    {".jpg", describe_image, {"--json"}},
-    {".jpeg", describe_image, {"--json"}},
+    {".dbf", whole<describe_dbf>, {"--json", "--records", "--code-page"}},
+    {".rre", whole<describe_rre>, {"--json", "--frames"}},
+    {".shp", whole<describe_shp>, {"--json", "--code-page"}},
+    {".bmp", whole<describe_image>, {"--json"}},
+    {".jpg", whole<describe_image>, {"--json"}},
+    {".jpeg", whole<describe_image>, {"--json"}},
+    {".kxr", describe_map_file, {"--json", "--code-page"}},
+    {".ktf", describe_map_file, {"--json", "--code-page"}},
+    {".points", describe_points, {"--json"}},
 };
 
 }  // namespace
@@ -37,10 +49,12 @@ int run_info(const arguments& args) {
     for (const describer& d : describers) {
         if (ext != d.extension) continue;
         args.take_only(d.options, std::string("to ") + d.extension + " files");
-        print_report(d.describe(path, args), args.has("--json"));
+        report_writer out(stdout, args.has("--json"));
+        d.describe(path, args, out);
+        out.finish();
         return exit_ok;
     }
-    throw usage_error("info reads .shp, .dbf, .rre, .bmp and .jpg files, not " +
+    throw usage_error("info reads .shp, .dbf, .rre, .bmp, .jpg, .points, .kxr and .ktf files, not " +
                       (ext.empty() ? std::string("files without an extension") : ext + " files"));
 }
 

@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "platform/code_page.h"
 #include "platform/exceptions.h"
+#include "raster/register_layers.h"
 #include "vector/register_layers.h"
 
 namespace {
@@ -17,6 +18,15 @@ using cli::option;
 
 const option json_option{"--json", nullptr, "print one JSON object instead of text lines"};
 const option quality_option{"--quality", "N", "JPEG quality, 0 to 100 (default 75)"};
+const option gcp_option{"--gcp", "X,Y,LON,LAT",
+                        "one foothold: pixel column X and row Y (0,0 the centre of the upper-left pixel) at "
+                        "longitude LON, latitude LAT in degrees (repeat for each)",
+                        true};
+const option points_option{"--points", "FILE.points",
+                           "the footholds of a QGIS control point file instead of --gcp (default: none)"};
+const option world_file_option{"--world-file", "OUT",
+                               "also write the world file placing the picture for GIS tools, e.g. OUT.jgw "
+                               "(default: none)"};
 
 // Every command with its options; main parses, refuses and documents them from here.
 const std::vector<cli::command>& commands() {
@@ -26,39 +36,69 @@ const std::vector<cli::command>& commands() {
          "describe a file: .shp (shape type, records, layer name, header box, bounds, parts, points, "
          "the table's fields), .dbf (fields and kinds, record count), .rre (every header field, the "
          "transform, frame count, validity, frames outside the file), .bmp/.jpg (size, depth, "
-         "palette, dpi, image type; only the header is read)",
+         "palette, dpi, image type; only the header is read), .points (the foothold pairs of a "
+         "control point file), .kxr/.ktf (the map as Open or Import makes it: version, record count, "
+         "snap transformation, and per layer its kind, name, bounds, colours, shapes, grid, pieces "
+         "and points, icon, fields and label field, icons, the RRE layer's picture and frames)",
          {json_option,
           {"--frames", nullptr, ".rre only: add the frame index"},
           {"--records", nullptr, ".dbf only: add every record's values"},
           cli::code_page_option},
          cli::run_info},
         {"render",
-         "INPUT.shp... -o OUT",
-         "add the shapefiles to one map as Add Layers does and draw it into a picture through the "
-         "off-screen painter; the map is centred and fills the picture",
+         "INPUT... -o OUT",
+         "add the shapefiles and pictures (.jpg, .bmp) to one map as Add Layers does, or open one map "
+         "document (.kxr) or text export (.ktf), and draw it into a picture through the off-screen "
+         "painter; the map is centred and fills the picture. A picture is drawn one to one from its "
+         "top-left corner, as the view shows it, with the footholds of --gcp or --points marked on it; "
+         "a map document is drawn as an opened map (cell by cell), a text export as an imported one",
          {{"-o", "OUT", "the picture to write; its extension says its kind: .png, .jpg or .bmp (required)"},
-          {"--size", "WxH", "the picture's size in pixels (default 1024x768)"},
+          {"--size", "WxH", "the picture's size in pixels (default: the first picture's own size, else 1024x768)"},
           {"--view", "centre|program",
            "centre: the map centred, filling the picture, its shape the same at every size; program: "
            "as the desktop program's Zoom to extent, the map's north-west corner at the top-left "
            "with room to turn (default centre)"},
           {"--icons", "DIR",
-           "the icon folder for point layers (default: the settings' PathIcons, else Icons beside the "
-           "program)"},
-          {"--label", "FIELD", "draw this field of the point layers' tables beside every point (default: no labels)"},
+           "not for .kxr/.ktf: the icon folder for point layers (default: the settings' PathIcons, else "
+           "Icons beside the program)"},
+          {"--label", "FIELD",
+           "not for .kxr/.ktf: draw this field of the point layers' tables beside every point (default: "
+           "no labels)"},
+          gcp_option,
+          points_option,
           cli::code_page_option},
          cli::run_render},
         {"snap",
-         "--gcp X,Y,LON,LAT [--gcp ...]",
-         "fit the rotation-scale-shift transformation of a picture to foothold pairs (pixel X,Y at "
-         "longitude LON, latitude LAT; at least 3, not all on one line) and print its parameters, "
-         "coefficients and residuals",
-         {{"--gcp", "X,Y,LON,LAT", "one foothold pair (repeat for each)", true}, json_option},
+         "(--gcp X,Y,LON,LAT ... | --points FILE.points)",
+         "fit the rotation-scale-shift transformation of a picture to foothold pairs (at least 3 in "
+         "use, not all on one line) and print its parameters, coefficients and residuals; write the "
+         "world file of the fit and the pairs as a QGIS control point file on request",
+         {gcp_option,
+          points_option,
+          world_file_option,
+          {"--points-out", "OUT.points", "also write the pairs as a QGIS control point file (default: none)"},
+          json_option},
          cli::run_snap},
+        {"export-rre",
+         "PICTURE (--gcp X,Y,LON,LAT ... | --points FILE.points) -o OUT.rre",
+         "make the picture (.jpg, .bmp) a map's raster layer, snap it to the footholds and write it as "
+         "an RRE layer of JPEG frames, the layer at byte 0 of a file of its own; print the picture and "
+         "frame sizes, the frame grid and the fit",
+         {{"-o", "OUT.rre", "the RRE layer to write (required)"},
+          gcp_option,
+          points_option,
+          quality_option,
+          world_file_option,
+          json_option},
+         cli::run_export_rre},
         {"decode-rre",
          "IN.rre -o OUT",
          "decode every frame of an RRE layer into one picture",
-         {{"-o", "OUT", "the picture to write: .bmp, .jpg or .png (required)"}, quality_option},
+         {{"-o", "OUT", "the picture to write: .bmp, .jpg or .png (required)"},
+          quality_option,
+          {"--world-file", "OUT",
+           "also write the layer's direct transformation as the picture's world file, e.g. OUT.jgw, "
+           "so that GIS tools open it in place (default: none)"}},
          cli::run_decode_rre},
         {"convert-image",
          "IN -o OUT",
@@ -75,6 +115,41 @@ const std::vector<cli::command>& commands() {
           {"--pieces", nullptr, "add every piece with its cell, record and points (implies --json)"},
           cli::code_page_option},
          cli::run_regrid},
+        {"compose",
+         "INPUT... -o OUT.kxr",
+         "build a map, in the order given, from shapefiles (as Add Layers adds them, a point layer "
+         "bringing the icons of the icon folder), pictures (.jpg, .bmp: the raster layer, snapped to "
+         "the footholds) and text exports (their layers as Import makes them); style its layers by "
+         "name; cut every visible layer into 10 x 10 cells and save the map document. A document that "
+         "cannot be saved leaves the old file as it was",
+         {{"-o", "OUT.kxr", "the map document to write (required)"},
+          gcp_option,
+          points_option,
+          {"--icons", "DIR",
+           "the icon folder for point layers (default: the settings' PathIcons, else Icons beside the "
+           "program)"},
+          {"--hide", "NAME", "hide the layers of that name, which are then not saved; repeatable (default: none)",
+           true},
+          {"--colours", "NAME=#RRGGBB,#RRGGBB",
+           "the contour and fill colours of the layers of that name, either may be left out; "
+           "repeatable (default: the layer's own)",
+           true},
+          {"--icon", "NAME=N",
+           "the icon number of the point layers of that name, negative for none; repeatable "
+           "(default: the layer's own)",
+           true},
+          {"--label", "NAME=FIELD",
+           "the label field of the point layers of that name; repeatable (default: no label)", true},
+          cli::code_page_option},
+         cli::run_compose},
+        {"geojson",
+         "INPUT -o OUT.geojson",
+         "write the vector layers of a shapefile, a text export (.ktf) or a map document (.kxr) as an "
+         "RFC 7946 FeatureCollection: whole shapes from a shapefile or text export, the pieces its cells "
+         "keep from a document (with their layer's name and source record); the attributes a point layer "
+         "keeps as properties",
+         {{"-o", "OUT.geojson", "the GeoJSON file to write (required)"}, cli::code_page_option},
+         cli::run_geojson},
     };
     return table;
 }
@@ -139,6 +214,7 @@ int run(const cli::command& c, const std::vector<std::string>& raw) {
 
 int main(int argc, char** argv) {
     model::register_vector_layers();
+    model::register_raster_layers();
     if (argc < 2) {
         print_usage(stderr);
         return cli::exit_usage;

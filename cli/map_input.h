@@ -21,6 +21,11 @@ class arguments;
 // before it).
 model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path);
 
+// The icon folder point layers take their icons from: --icons, which must be a folder that
+// can be read (input_error otherwise), else the settings' PathIcons, else Icons beside the
+// program.
+std::string icon_folder(const arguments& args);
+
 // "AxB" of an option such as --size 800x600: both whole numbers from 1 to max, else a
 // usage_error naming the option and what it takes.
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,
@@ -34,7 +39,9 @@ view_kind parse_view(const arguments& args);
 // the map has no extent to show.
 void frame_map(model::CSFMap& map, int width, int height, view_kind view);
 
-// A layer's name, kept in the system's 8-bit character set, as UTF-8.
+// Text kept in the system's 8-bit character set (names of layers and fields), as UTF-8.
+std::string utf8_of_system_text(const std::string& text);
+// A layer's name as UTF-8.
 std::string layer_name(const model::CSFLayer& layer);
 
 // A box as [minX, minY, maxX, maxY].

@@ -80,6 +80,16 @@ void write_output(const std::string& path, const std::vector<std::uint8_t>& byte
     write_output(path, [&](platform::CFile& file) { file.Write(bytes.data(), bytes.size()); });
 }
 
+void write_output(const std::string& path, std::string_view text) {
+    write_output(path, [&](platform::CFile& file) { file.Write(text.data(), text.size()); });
+}
+
+void write_world_file(const std::string& path, const formats::world_transform& direct) {
+    std::string text, error;
+    if (!formats::format_world_file(direct, text, error)) throw cannot("write", path, error);
+    write_output(path, text);
+}
+
 void save_picture(image& picture, const std::string& path, picture_kind kind, int quality) {
     if (!*picture) throw cannot("write", path, "there is no picture");
     const int depth = picture.get_info().biBitCount;

@@ -8,9 +8,11 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
+#include "formats/world_file.h"
 #include "nimbra/image/image.h"
 
 namespace platform {
@@ -30,6 +32,10 @@ picture_kind output_kind(const std::string& path, std::initializer_list<picture_
 // file as it was and no partial one, and is an input_error "cannot write PATH: cause".
 void write_output(const std::string& path, const std::function<void(platform::CFile&)>& writer);
 void write_output(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void write_output(const std::string& path, std::string_view text);
+
+// The world file beside a picture whose pixel indices the direct coefficients place.
+void write_world_file(const std::string& path, const formats::world_transform& direct);
 
 // Writes a picture as the kind says; quality < 0 keeps the picture's own JPEG quality.
 // Pictures JPEG and PNG cannot hold as they are (a colour palette, 16 or 32 bits) are

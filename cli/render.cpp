@@ -1,15 +1,14 @@
-// render: builds a map from shapefiles as Add Layers would, frames it in the picture and draws
-// it through the off-screen painter into a PNG, JPEG or BMP file.
+// render: builds a map from shapefiles and pictures as Add Layers would, or opens a map
+// document or text export, frames it in the picture and draws it through the off-screen
+// painter into a PNG, JPEG or BMP file.
 
-#include <dirent.h>
-
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 
 #include "cli/command.h"
+#include "cli/map_files.h"
 #include "cli/map_input.h"
 #include "cli/output.h"
+#include "cli/raster_input.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "nimbra/image/bmp_image.h"
@@ -25,19 +24,6 @@ namespace cli {
 namespace {
 
 constexpr std::uint32_t kMaxSide = 16384;
-
-std::string program_folder() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
-}
-
-// A folder named on the command line must be there to be read; the settings' may be missing.
-void check_icon_folder(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) throw cannot("read the icon folder", folder, os_cause(errno));
-    ::closedir(dir);
-}
 
 bool has_number(const model::CSFPt& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
@@ -71,19 +57,25 @@ int run_render(const arguments& args) {
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("render needs -o OUT");
     const picture_kind kind = output_kind(out, {picture_kind::png, picture_kind::jpeg, picture_kind::bmp});
-    const auto [columns, rows] = parse_dimensions(args.get("--size", "1024x768"), "--size", "WIDTHxHEIGHT", kMaxSide);
+    // Without --size, a picture among the inputs is drawn at its own size.
+    const std::string size = args.get("--size", render_size(args.positional(), "1024x768", kMaxSide));
+    const auto [columns, rows] = parse_dimensions(size, "--size", "WIDTHxHEIGHT", kMaxSide);
     if (std::int64_t{columns} * rows > tarvel_tech::nimbra::paint::max_surface_pixels)
-        throw usage_error("--size " + args.get("--size") + ": the painter draws at most " +
+        throw usage_error("--size " + size + ": the painter draws at most " +
                           std::to_string(tarvel_tech::nimbra::paint::max_surface_pixels) + " pixels");
     const int width = static_cast<int>(columns), height = static_cast<int>(rows);
     const view_kind view = parse_view(args);
-    std::string icons;
-    if (args.has("--icons")) {
-        icons = args.get("--icons");
-        check_icon_folder(icons);
-    } else {
-        icons = model::icon_folder(program_folder());
+
+    for (const std::string& input : args.positional()) {
+        if (!is_map_file(input)) continue;
+        if (args.positional().size() > 1)
+            throw usage_error(input + ": a map document or text export is rendered alone, with its own layers");
+        args.take_only({"-o", "--size", "--view", "--code-page"}, "to map documents and text exports, which "
+                                                                  "bring their own icons, labels and footholds");
+        render_map(input, out, kind, width, height, view);
+        return exit_ok;
     }
+    const std::string icons = icon_folder(args);
 
     model::CSFMap map;
     platform::CImageDC target(width, height);
@@ -102,6 +94,7 @@ int run_render(const arguments& args) {
         if (!found) throw usage_error("no point layer has a field '" + args.get("--label") + "'");
     }
 
+    show_raster_layer(map, args, width, height);
     frame_map(map, width, height, view);
     tarvel_tech::nimbra::w32_paint painter(&target, nullptr, tarvel_tech::nimbra::paint::fill_background);
     map.DrawLayers(&painter);

@@ -1,33 +1,14 @@
 #include "cli/report.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "formats/json_text.h"
+#include "formats/number_text.h"
 
 namespace cli {
 namespace {
 
-void append_json_string(std::string& out, const std::string& s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    static const char hex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += hex[c >> 4];
-                    out += hex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
+using formats::append_json_string;
 
 template <class... F>
 struct overloaded : F... {
@@ -147,9 +128,7 @@ void write_text(std::string& out, const value& v, int indent) {
 std::string format_double(double d) {
     if (std::isnan(d)) return "nan";
     if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
-    return std::string(buffer, result.ptr);
+    return formats::format_number(d);
 }
 
 void report_writer::start_member(const std::string& key) {

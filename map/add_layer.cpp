@@ -42,10 +42,17 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
     const std::string kind = upper_tail(name, 3);
     std::unique_ptr<CSFLayer> layer;
     if (kind == "JPG" || kind == "BMP" || upper_tail(name, 4) == "JPEG") {
-        CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr;
-        if (raster && raster->m_nKind != kLayerRRE) return raster_not_rre;
-        // A picture becomes the map's RRE layer once that kind is registered; the check that
-        // a previous RRE layer is snapped comes with it.
+        if (const CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr) {
+            if (raster->m_nKind != kLayerRRE) return raster_not_rre;
+            // Pictures share the map's one snap transformation: the earlier one must have a
+            // copy of its own fit before another picture comes.
+            const georef::CTrRSS* snapped = raster->get_snap_copy();
+            if (!snapped || !snapped->IsValid()) {
+                platform::AfxMessageBox("You must snap the previous layer.", platform::MB_ICONINFORMATION);
+                return layer_refused;
+            }
+        }
+        // A picture becomes whatever is registered as the RRE kind; nothing before that.
         layer = create_layer(kLayerRRE);
         if (!layer) return layer_refused;
         layer->m_pTransform = m_pSnapTransform.get();

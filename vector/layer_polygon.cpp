@@ -100,7 +100,10 @@ void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
 read_result CSFLayerPolygon::ReadDocument(platform::CFile& file) {
     if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != read_ok) return read_failed;
+    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }, m_nPolygonParts,
+                   m_nPolygonPoints) != read_ok)
+        return read_failed;
+    m_nPolygonPieces = m_nPolygonParts;
     if (m_pMap && m_pMap->GetVersion() == 3) {
         // The outlines come as a line layer record of their own, tag and all; its fill
         // colour is not the polygon layer's.

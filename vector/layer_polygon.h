@@ -38,7 +38,7 @@ public:
 
     // Takes over the objects of a text export layer, one polygon each; the outlines are left
     // as they are.
-    void SetFromKTFLayer(const ktf_layer_source& layer);
+    void SetFromKTFLayer(const ktf_layer_source& layer) override;
 
     std::uint32_t m_nPolygonPieces = 0;
     std::uint32_t m_nPolygonParts = 0;

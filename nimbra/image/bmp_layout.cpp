@@ -12,33 +12,19 @@ namespace {
 
 using namespace platform::endian;
 
-// The same rules as the bitmap decoder.
-constexpr std::size_t file_header_size = 14;
 constexpr std::uint32_t core_header_size = 12;
 constexpr std::uint32_t largest_header_size = 124;
-constexpr std::uint32_t compression_none = 0, compression_rle8 = 1, compression_rle4 = 2,
-                        compression_bitfields = 3;
+// Run-length data may describe at most this many pixel bytes per byte of data (a run of
+// 255 pixels costs two bytes), with a floor so small pictures never meet the limit.
 constexpr std::uint64_t rle_expansion = 256;
 constexpr std::uint64_t rle_allowance = 16u << 20;
 
+// Headers other programs write: the short core header, the 40-byte information header and
+// its longer successors, whose first 40 bytes have the same layout.
 bool known_header_size(std::uint32_t size) {
     return size == core_header_size || size == 40 || size == 52 || size == 56 || size == 108 ||
            size == largest_header_size;
 }
-
-bool compression_fits(std::uint32_t compression, int bits) {
-    switch (bits) {
-        case 1: return compression == compression_none;
-        case 4: return compression == compression_none || compression == compression_rle4;
-        case 8: return compression == compression_none || compression == compression_rle8;
-        case 16:
-        case 32: return compression == compression_none || compression == compression_bitfields;
-        case 24: return compression == compression_none;
-        default: return false;
-    }
-}
-
-bool read_exactly(platform::CFile* file, void* into, std::size_t count) { return file->Read(into, count) == count; }
 
 std::int32_t dpi_of(std::int32_t pels_per_meter) {
     return static_cast<std::int32_t>(std::floor(pels_per_meter * 0.0254 + 0.5));
@@ -46,9 +32,7 @@ std::int32_t dpi_of(std::int32_t pels_per_meter) {
 
 }  // namespace
 
-bool bmp_layout::run_length() const {
-    return info.biCompression == compression_rle8 || info.biCompression == compression_rle4;
-}
+bool read_exactly(platform::CFile* file, void* into, std::size_t count) { return file->Read(into, count) == count; }
 
 picture_header bmp_layout::header() const {
     picture_header h;
@@ -92,30 +76,28 @@ bool read_layout(platform::CFile* file, bmp_layout& out) {
         l.info = load_bitmap_info(raw);
     }
     const int bits = l.bits();
-    const std::uint32_t compression = l.info.biCompression;
-    if (!compression_fits(compression, bits)) return false;
-    if (compression == compression_bitfields) {
-        // Masks after a 40-byte header only when the pixel offset leaves room for them.
-        const bool room = pixel_offset == 0 || pixel_offset >= file_header_size + 40 + 12;
-        if (header_size > 40 || room) {
-            if (header_size == 40 && !read_exactly(file, raw + 40, 12)) return false;
-            l.masks = {get_le32(raw + 40), get_le32(raw + 44), get_le32(raw + 48)};
+    if (!platform::dib_compression_fits(l.info.biCompression, bits)) return false;
+    if (l.info.biCompression == platform::BI_BITFIELDS) {
+        // The masks follow the 40-byte header, or stand inside the longer ones. Some
+        // writers announce them after a 40-byte header but put the pixels right there:
+        // then the plain layout holds.
+        const std::size_t at = platform::dib_masks_offset(header_size);
+        const bool room = pixel_offset == 0 || pixel_offset >= file_header_size + at + 12;
+        if (at < header_size || room) {
+            if (at == header_size && !read_exactly(file, raw + at, 12)) return false;
+            l.masks = {get_le32(raw + at), get_le32(raw + at + 4), get_le32(raw + at + 8)};
         }
     }
 
+    if (!platform::dib_has_size(l.info)) return false;
     const std::int32_t width = l.info.biWidth;
-    std::int32_t height = l.info.biHeight;
-    if (width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min()) return false;
-    l.top_down = height < 0;
-    if (l.top_down) height = -height;
+    const std::int32_t height = platform::dib_rows(l.info);
+    l.top_down = platform::dib_top_down(l.info);
     l.info.biHeight = height;
 
     l.palette_pos = file->GetPosition();
     const std::size_t entry_size = l.core ? 3 : 4;
-    if (bits <= 8) {
-        l.entries = 1u << bits;
-        if (!l.core && l.info.biClrUsed != 0) l.entries = std::min(l.entries, l.info.biClrUsed);
-    }
+    l.entries = platform::dib_palette_entries(l.info);  // the core header counts no colours
     l.pixel_pos = l.palette_pos + std::uint64_t{l.entries} * entry_size;
     if (pixel_offset != 0) {
         const std::uint64_t offset_pos = start + pixel_offset;
@@ -126,7 +108,7 @@ bool read_layout(platform::CFile* file, bmp_layout& out) {
     if (l.pixel_pos > file_length) return false;
     const std::uint64_t available = file_length - l.pixel_pos;
 
-    l.file_stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    l.file_stride = platform::dib_stride(width, bits);
     l.last_row = (static_cast<std::uint64_t>(width) * bits + 7) / 8;
     if (l.run_length()) {
         l.data_size = l.info.biSizeImage != 0 && l.info.biSizeImage <= available ? l.info.biSizeImage : available;
@@ -139,8 +121,7 @@ bool read_layout(platform::CFile* file, bmp_layout& out) {
         if (l.data_size > available) return false;
     }
     // The image the decoder creates must be possible at all: its pixel bytes fit 32 bits.
-    const std::uint64_t image_bits = bits <= 8 ? bits : 24;
-    const std::uint64_t line_bytes = (static_cast<std::uint64_t>(width) * image_bits + 31) / 32 * 4;
+    const std::uint64_t line_bytes = platform::dib_stride(width, bits <= 8 ? bits : 24);
     if (line_bytes * static_cast<std::uint64_t>(height) > std::numeric_limits<std::uint32_t>::max()) return false;
     out = l;
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,6 +12,9 @@ class CFile;
 }
 
 namespace tarvel_tech::nimbra::bmp_detail {
+
+// "BM", file size, two reserved words, pixel offset.
+inline constexpr std::size_t file_header_size = 14;
 
 // Where the parts of a bitmap file lie and how its rows are laid out, read from its headers
 // and checked against the bytes the file holds, before anything is allocated for pixels.
@@ -29,10 +33,13 @@ struct bmp_layout {
     std::uint64_t data_size = 0;
 
     int bits() const { return info.biBitCount; }
-    bool run_length() const;
+    bool run_length() const { return platform::dib_run_length(info); }
     // The header of the image the decoder creates from the file.
     picture_header header() const;
 };
+
+// All count bytes, or false.
+bool read_exactly(platform::CFile* file, void* into, std::size_t count);
 
 // Reads the headers from the file's current position. False for what the decoder refuses
 // before reading pixels: an unknown header or compression, a size the file cannot hold.

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "tests/cli/cli_support.h"
+#include "tests/raster/pictures.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tools/shapefile_writer.h"
@@ -33,6 +34,15 @@ TEST(CliMessages, FailuresSayWhatAndWhy) {
     }
     std::filesystem::create_directory(dir.file("folder.shp"));
     const std::string roads = dir.file("roads.shp"), missing = dir.file("missing.shp");
+    const std::string kxr = dir.file("roads.kxr");
+    ASSERT_EQ(run_cli({"compose", roads, "-o", kxr}).exit_code, 0);
+    tarvel_tech::nimbra::jpg_image scan = raster_test::ramp_picture(64, 48);
+    const std::string picture = raster_test::save_jpeg(scan, dir.file("scan.jpg"));
+    const std::vector<std::string> footholds{"--gcp", "0,0,10,50", "--gcp", "63,0,11,50", "--gcp", "0,47,10,49"};
+    auto with_footholds = [&](std::vector<std::string> args) {
+        args.insert(args.end(), footholds.begin(), footholds.end());
+        return args;
+    };
 
     struct expectation {
         std::vector<std::string> args;
@@ -45,7 +55,7 @@ TEST(CliMessages, FailuresSayWhatAndWhy) {
         {{"info", dir.file("heights.shp")}, 2, "Unsupported type (shape type 13, PolyLineZ; Point, PolyLine and Polygon are read)"},
         {{"info", roads, "--records"}, 1, "option --records does not apply to .shp files"},
         {{"info", roads, "--frames"}, 1, "option --frames does not apply to .shp files"},
-        {{"info", dir.file("notes.txt")}, 1, "info reads .shp, .dbf, .rre, .bmp and .jpg files, not .txt files"},
+        {{"info", dir.file("notes.txt")}, 1, "info reads .shp, .dbf, .rre, .bmp, .jpg, .points, .kxr and .ktf files, not .txt files"},
         {{"info", roads, "--colour"}, 1, "this command takes no option --colour"},
         {{"render", roads, "-o", dir.file("x.png"), "--icons", "/nonexistent"}, 2,
          "cannot read the icon folder /nonexistent: No such file or directory"},
@@ -60,6 +70,27 @@ TEST(CliMessages, FailuresSayWhatAndWhy) {
          "cannot open " + dir.file("missing.rre") + ": No such file or directory"},
         {{"convert-image", dir.file("missing.bmp"), "-o", dir.file("x.jpg")}, 2,
          "cannot open " + dir.file("missing.bmp") + ": No such file or directory"},
+        // Maps, control points and the raster commands.
+        {{"info", dir.file("missing.kxr")}, 2, "Can't load the map. (" + dir.file("missing.kxr") + ": No such file or directory)"},
+        {{"info", dir.file("missing.points")}, 2, "cannot open " + dir.file("missing.points") + ": No such file or directory"},
+        {{"info", kxr, "--frames"}, 1, "option --frames does not apply to .kxr files"},
+        {{"render", kxr, "-o", dir.file("x.png"), "--label", "NAME"}, 1, "option --label does not apply to map documents"},
+        {{"render", kxr, "-o", dir.file("no/such/folder/x.png")}, 2,
+         "cannot write " + dir.file("no/such/folder/x.png") + ": No such file or directory"},
+        {{"compose", roads, "-o", "/dev/full"}, 2, "cannot save /dev/full: No space left on device"},
+        {{"compose", roads, "-o", kxr, "--icons", "/nonexistent"}, 2,
+         "cannot read the icon folder /nonexistent: No such file or directory"},
+        {{"geojson", kxr, "-o", "/dev/full"}, 2, "cannot write /dev/full: No space left on device"},
+        {{"geojson", roads, "-o", dir.file("x.geojson"), "--json"}, 1, "this command takes no option --json"},
+        {{"geojson", picture, "-o", dir.file("x.geojson")}, 1, "geojson writes the layers of shapefiles"},
+        {with_footholds({"snap", "--world-file", "/dev/full"}), 2, "cannot write /dev/full: No space left on device"},
+        {with_footholds({"snap", "--points-out", dir.file("no/x.points")}), 2,
+         "cannot write " + dir.file("no/x.points") + ": No such file or directory"},
+        {with_footholds({"export-rre", picture, "-o", "/dev/full"}), 2, "cannot write /dev/full: No space left on device"},
+        {with_footholds({"export-rre", picture, "-o", dir.file("x.rre"), "--code-page", "CP1251"}), 1,
+         "this command takes no option --code-page"},
+        {{"decode-rre", dir.file("missing.rre"), "-o", dir.file("x.bmp"), "--world-file", dir.file("x.bpw")}, 2,
+         "cannot open " + dir.file("missing.rre")},
     };
     for (const expectation& e : table) {
         const auto r = run_cli(e.args);
@@ -101,7 +132,8 @@ TEST(CliMessages, VersionAndHelpWithDefaults) {
     EXPECT_EQ(version.exit_code, 0);
     EXPECT_EQ(version.out.rfind("plotwright-cli ", 0), 0u) << version.out;
 
-    for (const char* command : {"info", "render", "snap", "decode-rre", "convert-image", "regrid"}) {
+    for (const char* command :
+         {"info", "render", "snap", "decode-rre", "convert-image", "regrid", "compose", "geojson", "export-rre"}) {
         const auto help = run_cli({command, "--help"});
         EXPECT_EQ(help.exit_code, 0) << command;
         std::istringstream lines(help.out);
