@@ -1,10 +1,11 @@
-// export-rre: a picture made the raster layer of a map, snapped to its footholds and
-// written as an RRE layer of its own, as the stand-alone export does.
+// export-rre: a picture made the raster layer of a map, snapped to its footholds (given, or
+// those its georeferencing brings) and written as an RRE layer of its own, as the stand-alone
+// export does.
 
 #include "cli/command.h"
 #include "cli/footholds.h"
-#include "cli/image_files.h"
 #include "cli/map_input.h"
+#include "cli/output.h"
 #include "cli/raster_input.h"
 #include "map/sf_map.h"
 #include "platform/ui_service.h"
@@ -14,25 +15,25 @@
 
 namespace cli {
 
-int run_export_rre(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true}, {"--gcp", true}, {"--points", true}, {"--quality", true},
-                         {"--world-file", true}, {"--json", false}, kAssumeCrsOption});
+int run_export_rre(const arguments& args) {
     if (args.positional().size() != 1) throw usage_error("export-rre takes exactly one PICTURE");
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
     const int quality = parse_quality(args);
     std::vector<formats::control_point> points = read_footholds(args);
 
+    const std::string& input = args.positional()[0];
     model::CSFMap map;
     assume_crs(map, args);
-    model::CSFLayerRRE* layer = add_picture(map, args.positional()[0]);
+    model::CSFLayerRRE* layer = add_picture(map, input);
     if (!points.empty()) {
         // Footholds given replace the ones the picture's georeferencing brought.
         layer->GetFootHolds().Clear();
         place_footholds(*layer, points);
-        // The kernel would repeat its warning at every step of the fit.
+        // The kernel would repeat its warning at every step of the fit; the fit has said why
+        // when it fails.
         platform::distinct_messages once;
-        if (!layer->Snap()) throw input_error("the footholds do not snap the picture");
+        if (!layer->Snap()) throw cannot("snap", input);
     } else if (layer->m_trSnap.IsValid()) {
         points = footholds_of(*layer);
     } else {
@@ -41,7 +42,7 @@ int run_export_rre(const std::vector<std::string>& raw) {
     }
     std::string cause;
     if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))
-        throw input_error("cannot write " + output + ": " + cause);
+        throw cannot("write", output, cause);
     write_georeferencing(args, layer->m_trSnap, {});
 
     const platform::CSize size = layer->get_picture_size();

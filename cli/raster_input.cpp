@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "cli/footholds.h"
-#include "cli/image_files.h"
 #include "cli/map_input.h"
 #include "map/sf_map.h"
 #include "nimbra/image/bmp_image.h"
@@ -18,21 +17,15 @@ namespace cli {
 
 using tarvel_tech::nimbra::picture_header;
 
-bool is_picture(const std::string& path) { return codec_for(path) || model::is_gdal_picture(path); }
+bool is_picture(const std::string& path) {
+    const std::string ext = platform::lower_extension(path);
+    return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || model::is_gdal_picture(path);
+}
 
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path) {
     if (!is_picture(path)) throw usage_error("not a .bmp, .jpg, .jpeg, .png, .tif or .tiff picture: " + path);
-    model::CSFLayerRRE* layer = nullptr;
-    try {
-        layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
-    } catch (const input_error&) {
-        // Adding a picture says nothing of why it cannot be read; GDAL does.
-        std::string cause;
-        if (model::is_gdal_picture(path) && !model::read_gdal_picture(path, &cause))
-            throw input_error("cannot read " + path + ": " + cause);
-        throw;
-    }
-    if (!layer) throw input_error("cannot read " + path);
+    auto* layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
+    if (!layer) throw cannot("add", path, "the picture did not become a raster layer");
     return layer;
 }
 
@@ -50,13 +43,14 @@ std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {
     const auto side = [max](std::int32_t v) { return std::to_string(std::min<std::uint32_t>(std::uint32_t(v), max)); };
     for (const std::string& input : inputs) {
+        if (!is_picture(input)) continue;
         if (model::is_gdal_picture(input)) {
             int width = 0, height = 0;
             if (!model::read_gdal_picture_size(input, width, height)) return fallback;
             return side(width) + "x" + side(height);
         }
-        if (!codec_for(input)) continue;
-        // The header alone: the picture itself is read when its layer is added.
+        // The header alone: the picture itself is read when its layer is added, and says
+        // then why it cannot be.
         picture_header header;
         try {
             platform::CFile file;

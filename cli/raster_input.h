@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/command.h"
@@ -15,7 +14,8 @@ class CSFMap;
 
 namespace cli {
 
-// Whether a file is a picture a map takes, by its name: .bmp, .jpg, .jpeg, .png, .tif, .tiff.
+// Whether the name ends in .bmp, .jpg, .jpeg, .png, .tif or .tiff, in any case: a picture Add
+// Layers makes the raster layer of.
 bool is_picture(const std::string& path);
 
 // Adds a picture to the map as Add Layers does and answers its RRE layer; usage_error for
