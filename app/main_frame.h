@@ -16,6 +16,7 @@ class QMenu;
 class QToolBar;
 
 namespace model {
+class CSFLayer;
 class CSFLayerRRE;
 class CSFMap;
 }  // namespace model
@@ -122,6 +123,10 @@ private:
     bool may_discard_composed();
     // Add Layers may go on: a picture in the composed map has been snapped.
     bool may_add_layers();
+    // A shapefile layer that names no coordinate system and cannot be in degrees, the
+    // operator warned: the system they then choose, if any, reads its file again. Answers the
+    // layer now in the map at its place.
+    model::CSFLayer* read_in_chosen_crs(model::CSFMap& map, model::CSFLayer* layer);
     // Regrids and saves the composed map; tells the operator when that fails.
     bool save_to(const QString& path);
     // The composed map and the opened map go; the layers list is emptied.

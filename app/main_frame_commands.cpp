@@ -11,9 +11,11 @@
 #include "app/long_work.h"
 #include "app/main_frame.h"
 #include "app/operator_choices.h"
+#include "georef/coordinate_system.h"
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
+#include "platform/path.h"
 #include "platform/ui_service.h"
 #include "vector/icon_folder.h"
 
@@ -23,6 +25,7 @@ namespace {
 
 using platform::AfxMessageBox;
 using platform::MB_ICONINFORMATION;
+using platform::MB_ICONWARNING;
 
 constexpr double kRotateStep = 0.15;  // radians
 
@@ -70,6 +73,7 @@ void CMainFrame::add_layer_file(const QString& path) {
                                           model::layer_refused,
                                           [&] { return map->AddLayerFromFile(file_system_path(path), &layer); });
     if (result == model::layer_added) {
+        if (layer->m_crs.m_bNotDegrees) layer = read_in_chosen_crs(*map, layer);
         show_map(map);
         model::add_icon_layer_for(*map, layer, m_strIconFolder, &m_dcIcons);
         m_pListLayers->AddLayerRow(layer);
@@ -81,6 +85,27 @@ void CMainFrame::add_layer_file(const QString& path) {
     }
     m_pView->OnInitialUpdate();
     m_pView->redraw();
+}
+
+model::CSFLayer* CMainFrame::read_in_chosen_crs(model::CSFMap& map, model::CSFLayer* layer) {
+    const std::string name = platform::file_name_part(layer->m_strPath);
+    const std::uint32_t index = layer->m_nIndex;
+    for (;;) {
+        const std::string definition = platform::ui().ChooseCoordinateSystem(name);
+        if (definition.empty()) return layer;
+        // Checked here, so that a mistyped code is asked again rather than read into a
+        // second warning about the same file.
+        std::string cause;
+        if (!georef::coordinate_system::from_definition(definition, &cause)) {
+            AfxMessageBox("The coordinate system " + definition + " cannot be used (" + cause + ").", MB_ICONWARNING);
+            continue;
+        }
+        const auto result =
+            long_work::run_or(this, QStringLiteral("Reading ") + QString::fromStdString(name), model::layer_refused,
+                              [&] { return map.read_again_in_crs(index, definition); });
+        // Points the system cannot place have been told of; the layer stays as read.
+        if (result == model::layer_added) return map.GetLayer(index);
+    }
 }
 
 bool CMainFrame::OnSave() {

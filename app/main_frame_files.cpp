@@ -48,7 +48,9 @@ void CMainFrame::open_files(const QStringList& paths) {
             } else if (suffix == QLatin1String("ktf")) {
                 import_file(path);
             } else if (suffix == QLatin1String("shp") || suffix == QLatin1String("jpg") ||
-                       suffix == QLatin1String("jpeg") || suffix == QLatin1String("bmp")) {
+                       suffix == QLatin1String("jpeg") || suffix == QLatin1String("bmp") ||
+                       suffix == QLatin1String("png") || suffix == QLatin1String("tif") ||
+                       suffix == QLatin1String("tiff")) {
                 if (may_add_layers()) add_layer_file(path);
             } else {
                 platform::AfxMessageBox("Plotwright cannot open " + QFileInfo(path).fileName().toStdString() +

@@ -1,6 +1,7 @@
 #include "app/qt_ui_service.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -176,6 +177,19 @@ int qt_ui_service::ShowPointsList(platform::points_list_dialog& dialog) {
         points_list_widget window(dialog, parent_window());
         window.exec();
         return platform::IDOK;
+    });
+}
+
+std::string qt_ui_service::ChooseCoordinateSystem(const std::string& file_name) {
+    return on_gui([&] {
+        bool ok = false;
+        const QString text = QInputDialog::getText(
+            parent_window(), QStringLiteral("Coordinate system"),
+            QStringLiteral("The coordinate system of %1 (EPSG:NNNN, WKT or a PROJ string),\n"
+                           "or Cancel to leave it as it stands:")
+                .arg(QString::fromStdString(file_name)),
+            QLineEdit::Normal, QString(), &ok);
+        return ok ? text.trimmed().toStdString() : std::string();
     });
 }
 

@@ -28,6 +28,7 @@ public:
     int ChooseIcon(const std::vector<platform::icon_choice>& icons) override;
     int ShowCoordsDialog(platform::coords_dialog& dialog) override;
     int ShowPointsList(platform::points_list_dialog& dialog) override;
+    std::string ChooseCoordinateSystem(const std::string& file_name) override;
 
 private:
     QWidget* parent_window() const;

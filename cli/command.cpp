@@ -15,6 +15,12 @@ const option code_page_option{"--code-page", "NAME",
                               "name such as CP1251, CP1252, CP932, KOI8-R, ISO-8859-5 (default: the "
                               "settings' CodePage, else CP1252)"};
 
+const option assume_crs_option{"--assume-crs", "CRS",
+                               "the coordinate system of shapefiles without a .prj and of georeferenced "
+                               "pictures that name none, when their coordinates cannot be degrees: "
+                               "EPSG:NNNN, WKT or a PROJ string (default: none; such files are read as "
+                               "they stand, with a warning)"};
+
 input_error cannot(const std::string& verb, const std::string& path, const std::string& cause) {
     return input_error("cannot " + verb + " " + path + (cause.empty() ? "" : ": " + cause));
 }

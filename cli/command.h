@@ -50,6 +50,9 @@ struct option {
 
 // Every command that reads or writes the system's 8-bit text (layer and field names) takes it.
 extern const option code_page_option;
+// Every command that adds shapefiles or pictures to a map takes the coordinate system of the
+// files that name none.
+extern const option assume_crs_option;
 
 // A command line parsed against a command's options. An option the command does not take, or
 // one missing its value, is a usage_error; of an option given twice the last value counts,

@@ -101,6 +101,7 @@ int run_compose(const arguments& args) {
     const std::vector<formats::control_point> footholds = read_footholds(args);
 
     model::CSFMap map;
+    assume_crs(map, args);
     // The icons are made on the main window's device context; here, a picture's.
     platform::CImageDC dc(1, 1);
     bool pictures = false;
@@ -112,6 +113,8 @@ int run_compose(const arguments& args) {
             model::CSFLayerRRE* layer = add_picture(map, input);
             pictures = true;
             if (footholds.empty()) continue;
+            // Footholds given replace the ones its georeferencing brought.
+            layer->GetFootHolds().Clear();
             place_footholds(*layer, footholds);
             platform::distinct_messages once;
             if (!layer->Snap()) throw cannot("snap", input);  // the fit has said why

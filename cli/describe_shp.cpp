@@ -26,8 +26,9 @@ std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(model::CSFLayer& 
 
 }  // namespace
 
-value describe_shp(const std::string& path, const arguments&) {
+value describe_shp(const std::string& path, const arguments& args) {
     model::CSFMap map;
+    assume_crs(map, args);
     model::CSFLayer* layer = add_layer(map, path);
     const model::CSFMainHeader& header = layer->m_header;
     const auto [parts, points] = count_parts_and_points(*layer);
@@ -50,6 +51,7 @@ value describe_shp(const std::string& path, const arguments&) {
         {"layer", platform::utf16_to_utf8(platform::to_utf16(layer->m_strName, platform::system_code_page()))},
         {"header_bounds", box_value({header.m_dXmin, header.m_dYmin, header.m_dXmax, header.m_dYmax})},
         {"bounds", box_value(layer->m_rcBounds)},
+        {"crs", crs_value(*layer)},
         {"parts", parts},
         {"points", points},
         {"table", std::move(table)},

@@ -1,8 +1,10 @@
-// export-rre: a picture made the raster layer of a map, snapped to its footholds and
-// written as an RRE layer of its own, as the stand-alone export does.
+// export-rre: a picture made the raster layer of a map, snapped to its footholds (given, or
+// those its georeferencing brings) and written as an RRE layer of its own, as the stand-alone
+// export does.
 
 #include "cli/command.h"
 #include "cli/footholds.h"
+#include "cli/map_input.h"
 #include "cli/output.h"
 #include "cli/raster_input.h"
 #include "map/sf_map.h"
@@ -18,18 +20,25 @@ int run_export_rre(const arguments& args) {
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
     const int quality = parse_quality(args);
-    const std::vector<formats::control_point> points = read_footholds(args);
-    if (points.empty()) throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE");
+    std::vector<formats::control_point> points = read_footholds(args);
 
     const std::string& input = args.positional()[0];
     model::CSFMap map;
+    assume_crs(map, args);
     model::CSFLayerRRE* layer = add_picture(map, input);
-    place_footholds(*layer, points);
-    {
+    if (!points.empty()) {
+        // Footholds given replace the ones the picture's georeferencing brought.
+        layer->GetFootHolds().Clear();
+        place_footholds(*layer, points);
         // The kernel would repeat its warning at every step of the fit; the fit has said why
         // when it fails.
         platform::distinct_messages once;
         if (!layer->Snap()) throw cannot("snap", input);
+    } else if (layer->m_trSnap.IsValid()) {
+        points = footholds_of(*layer);
+    } else {
+        throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE, or a picture that "
+                          "carries its georeferencing");
     }
     std::string cause;
     if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))

@@ -120,6 +120,7 @@ int run_geojson(const arguments& args) {
                           "(.kxr), not " + input);
 
     model::CSFMap map;
+    assume_crs(map, args);
     const bool document = platform::lower_extension(input) == ".kxr";
     if (is_map_file(input))
         load_map(map, input, nullptr);

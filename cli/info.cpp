@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/describe.h"
+#include "cli/map_input.h"
 #include "platform/path.h"
 
 namespace cli {
@@ -28,7 +29,7 @@ struct describer {
 const describer describers[] = {
     {".dbf", whole<describe_dbf>, {"--json", "--records", "--code-page"}},
     {".rre", whole<describe_rre>, {"--json", "--frames"}},
-    {".shp", whole<describe_shp>, {"--json", "--code-page"}},
+    {".shp", whole<describe_shp>, {"--json", "--code-page", "--assume-crs"}},
     {".bmp", whole<describe_image>, {"--json"}},
     {".jpg", whole<describe_image>, {"--json"}},
     {".jpeg", whole<describe_image>, {"--json"}},

@@ -33,8 +33,9 @@ const std::vector<cli::command>& commands() {
     static const std::vector<cli::command> table{
         {"info",
          "FILE",
-         "describe a file: .shp (shape type, records, layer name, header box, bounds, parts, points, "
-         "the table's fields), .dbf (fields and kinds, record count), .rre (every header field, the "
+         "describe a file: .shp (shape type, records, layer name, header box, bounds in longitude and "
+         "latitude, the coordinate system and whether it was transformed, parts, points, the table's "
+         "fields), .dbf (fields and kinds, record count), .rre (every header field, the "
          "transform, frame count, validity, frames outside the file), .bmp/.jpg (size, depth, "
          "palette, dpi, image type; only the header is read), .points (the foothold pairs of a "
          "control point file), .kxr/.ktf (the map as Open or Import makes it: version, record count, "
@@ -43,11 +44,12 @@ const std::vector<cli::command>& commands() {
          {json_option,
           {"--frames", nullptr, ".rre only: add the frame index"},
           {"--records", nullptr, ".dbf only: add every record's values"},
-          cli::code_page_option},
+          cli::code_page_option,
+          cli::assume_crs_option},
          cli::run_info},
         {"render",
          "INPUT... -o OUT",
-         "add the shapefiles and pictures (.jpg, .bmp) to one map as Add Layers does, or open one map "
+         "add the shapefiles and pictures (.jpg, .bmp, .png, .tif) to one map as Add Layers does, or open one map "
          "document (.kxr) or text export (.ktf), and draw it into a picture through the off-screen "
          "painter; the map is centred and fills the picture. A picture is drawn one to one from its "
          "top-left corner, as the view shows it, with the footholds of --gcp or --points marked on it; "
@@ -66,7 +68,8 @@ const std::vector<cli::command>& commands() {
            "no labels)"},
           gcp_option,
           points_option,
-          cli::code_page_option},
+          cli::code_page_option,
+          cli::assume_crs_option},
          cli::run_render},
         {"snap",
          "(--gcp X,Y,LON,LAT ... | --points FILE.points)",
@@ -80,16 +83,19 @@ const std::vector<cli::command>& commands() {
           json_option},
          cli::run_snap},
         {"export-rre",
-         "PICTURE (--gcp X,Y,LON,LAT ... | --points FILE.points) -o OUT.rre",
-         "make the picture (.jpg, .bmp) a map's raster layer, snap it to the footholds and write it as "
-         "an RRE layer of JPEG frames, the layer at byte 0 of a file of its own; print the picture and "
-         "frame sizes, the frame grid and the fit",
+         "PICTURE [--gcp X,Y,LON,LAT ... | --points FILE.points] -o OUT.rre",
+         "make the picture (.jpg, .bmp, .png, .tif) a map's raster layer, snap it to the footholds and "
+         "write it as an RRE layer of JPEG frames, the layer at byte 0 of a file of its own; print the "
+         "picture and frame sizes, the frame grid and the fit. A picture that carries its "
+         "georeferencing (GeoTIFF, world file, .aux.xml) brings its own footholds; --gcp or --points "
+         "replace them",
          {{"-o", "OUT.rre", "the RRE layer to write (required)"},
           gcp_option,
           points_option,
           quality_option,
           world_file_option,
-          json_option},
+          json_option,
+          cli::assume_crs_option},
          cli::run_export_rre},
         {"decode-rre",
          "IN.rre -o OUT",
@@ -113,15 +119,16 @@ const std::vector<cli::command>& commands() {
          {{"--grid", "COLUMNSxROWS", "the grid, each 1 to 1000 (default 10x10)"},
           json_option,
           {"--pieces", nullptr, "add every piece with its cell, record and points (implies --json)"},
-          cli::code_page_option},
+          cli::code_page_option,
+          cli::assume_crs_option},
          cli::run_regrid},
         {"compose",
          "INPUT... -o OUT.kxr",
          "build a map, in the order given, from shapefiles (as Add Layers adds them, a point layer "
-         "bringing the icons of the icon folder), pictures (.jpg, .bmp: the raster layer, snapped to "
-         "the footholds) and text exports (their layers as Import makes them); style its layers by "
-         "name; cut every visible layer into 10 x 10 cells and save the map document. A document that "
-         "cannot be saved leaves the old file as it was",
+         "bringing the icons of the icon folder), pictures (.jpg, .bmp, .png, .tif: the raster layer, "
+         "snapped to the footholds) and text exports (their layers as Import makes them); style its "
+         "layers by name; cut every visible layer into 10 x 10 cells and save the map document. A "
+         "document that cannot be saved leaves the old file as it was",
          {{"-o", "OUT.kxr", "the map document to write (required)"},
           gcp_option,
           points_option,
@@ -140,7 +147,8 @@ const std::vector<cli::command>& commands() {
            true},
           {"--label", "NAME=FIELD",
            "the label field of the point layers of that name; repeatable (default: no label)", true},
-          cli::code_page_option},
+          cli::code_page_option,
+          cli::assume_crs_option},
          cli::run_compose},
         {"geojson",
          "INPUT -o OUT.geojson",
@@ -148,7 +156,8 @@ const std::vector<cli::command>& commands() {
          "RFC 7946 FeatureCollection: whole shapes from a shapefile or text export, the pieces its cells "
          "keep from a document (with their layer's name and source record); the attributes a point layer "
          "keeps as properties",
-         {{"-o", "OUT.geojson", "the GeoJSON file to write (required)"}, cli::code_page_option},
+         {{"-o", "OUT.geojson", "the GeoJSON file to write (required)"}, cli::code_page_option,
+          cli::assume_crs_option},
          cli::run_geojson},
     };
     return table;

@@ -14,6 +14,7 @@
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "platform/path.h"
+#include "raster/gdal_picture.h"
 #include "vector/icon_folder.h"
 
 namespace cli {
@@ -34,7 +35,14 @@ model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path) {
         load_picture(path);
         throw cannot("add", path);
     }
-    if (ext != ".shp") throw cannot("add", path, "layers are made of shapefiles (.shp) and pictures (.jpg, .bmp)");
+    if (model::is_gdal_picture(path)) {
+        // GDAL says why a picture cannot be read; one it reads was refused by the map.
+        std::string cause;
+        if (!model::read_gdal_picture(path, &cause)) throw cannot("read", path, cause);
+        throw cannot("add", path);
+    }
+    if (ext != ".shp")
+        throw cannot("add", path, "layers are made of shapefiles (.shp) and pictures (.jpg, .bmp, .png, .tif)");
     // The map has said why on standard error.
     throw cannot("read", path);
 }
@@ -51,6 +59,27 @@ std::string icon_folder(const arguments& args) {
     if (!dir) throw cannot("read the icon folder", folder, os_cause(errno));
     ::closedir(dir);
     return folder;
+}
+
+void assume_crs(model::CSFMap& map, const arguments& args) {
+    if (!args.has(assume_crs_option.name)) return;
+    const std::string definition = args.get(assume_crs_option.name);
+    std::string cause;
+    if (!map.set_assumed_crs(definition, &cause))
+        throw usage_error(std::string(assume_crs_option.name) + " " + definition + ": " + cause);
+}
+
+value crs_value(const model::CSFLayer& layer) {
+    const model::layer_crs& crs = layer.m_crs;
+    const char* origins[] = {"none", "prj", "assumed"};
+    auto text_or_null = [](const std::string& s) { return s.empty() ? value() : value(s); };
+    return value::object{
+        {"origin", origins[crs.m_nOrigin]},
+        {"name", text_or_null(crs.m_strName)},
+        {"id", text_or_null(crs.m_strId)},
+        {"transformed", crs.m_bTransformed},
+        {"not_degrees", crs.m_bNotDegrees},
+    };
 }
 
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/command.h"
 #include "cli/report.h"
 #include "shapes/sf_geometry.h"
 
@@ -20,6 +21,13 @@ class arguments;
 // added is an input_error naming why (the map's own message, if any, is on standard error
 // before it).
 model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path);
+
+// --assume-crs EPSG:NNNN (or WKT, or a PROJ string): the coordinate system of the files that
+// name none, given to the map; usage_error when PROJ does not know it.
+void assume_crs(model::CSFMap& map, const arguments& args);
+
+// A shapefile layer's coordinate system as info shows it.
+value crs_value(const model::CSFLayer& layer);
 
 // The icon folder point layers take their icons from: --icons, which must be a folder that
 // can be read (input_error otherwise), else the settings' PathIcons, else Icons beside the

@@ -10,6 +10,7 @@
 #include "platform/exceptions.h"
 #include "platform/file.h"
 #include "platform/path.h"
+#include "raster/gdal_picture.h"
 #include "raster/layer_rre.h"
 
 namespace cli {
@@ -18,19 +19,36 @@ using tarvel_tech::nimbra::picture_header;
 
 bool is_picture(const std::string& path) {
     const std::string ext = platform::lower_extension(path);
-    return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg";
+    return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || model::is_gdal_picture(path);
 }
 
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path) {
-    if (!is_picture(path)) throw usage_error("not a .bmp, .jpg or .jpeg picture: " + path);
+    if (!is_picture(path)) throw usage_error("not a .bmp, .jpg, .jpeg, .png, .tif or .tiff picture: " + path);
     auto* layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
     if (!layer) throw cannot("add", path, "the picture did not become a raster layer");
     return layer;
 }
 
+std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer) {
+    const georef::CFootHold& footholds = layer.GetFootHolds();
+    std::vector<formats::control_point> points;
+    for (int i = 0; i < footholds.GetCount(); ++i) {
+        const georef::CPt plane = footholds.GetPlane(i);
+        const georef::CPt* ground = footholds.GetGround(i);
+        points.push_back({plane.x, plane.y, ground->x, ground->y, footholds.IsUsed(i)});
+    }
+    return points;
+}
+
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {
+    const auto side = [max](std::int32_t v) { return std::to_string(std::min<std::uint32_t>(std::uint32_t(v), max)); };
     for (const std::string& input : inputs) {
         if (!is_picture(input)) continue;
+        if (model::is_gdal_picture(input)) {
+            int width = 0, height = 0;
+            if (!model::read_gdal_picture_size(input, width, height)) return fallback;
+            return side(width) + "x" + side(height);
+        }
         // The header alone: the picture itself is read when its layer is added, and says
         // then why it cannot be.
         picture_header header;
@@ -44,7 +62,6 @@ std::string render_size(const std::vector<std::string>& inputs, const std::strin
         } catch (const platform::CException&) {
             return fallback;
         }
-        const auto side = [max](std::int32_t v) { return std::to_string(std::min<std::uint32_t>(std::uint32_t(v), max)); };
         return side(header.width) + "x" + side(header.height);
     }
     return fallback;

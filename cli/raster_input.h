@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "formats/control_points.h"
 
 namespace model {
 class CSFLayerRRE;
@@ -13,13 +14,17 @@ class CSFMap;
 
 namespace cli {
 
-// Whether the name ends in .bmp, .jpg or .jpeg, in any case: a picture Add Layers makes the
-// raster layer of.
+// Whether the name ends in .bmp, .jpg, .jpeg, .png, .tif or .tiff, in any case: a picture Add
+// Layers makes the raster layer of.
 bool is_picture(const std::string& path);
 
 // Adds a picture to the map as Add Layers does and answers its RRE layer; usage_error for
-// a file that is no picture by its name, input_error for one that cannot be read.
+// a file that is no picture by its name, input_error for one that cannot be read. A picture
+// that carries its georeferencing comes with footholds and snapped.
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path);
+
+// The footholds of a layer as control points, in order.
+std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer);
 
 // The size a render is drawn at without --size: the first picture's among the inputs (no
 // side above max), as the view scrolled to its top-left corner shows it, or the fallback.

@@ -42,6 +42,7 @@ int run_regrid(const arguments& args) {
     const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
 
     model::CSFMap map;
+    assume_crs(map, args);
     model::CSFLayer* layer = add_layer(map, path);
     auto* lines = dynamic_cast<model::CSFLayerLine*>(layer);
     if (!lines) throw input_error(path + ": regrid cuts line and polygon layers only");

@@ -78,6 +78,7 @@ int run_render(const arguments& args) {
     const std::string icons = icon_folder(args);
 
     model::CSFMap map;
+    assume_crs(map, args);
     platform::CImageDC target(width, height);
     if (target.GetWidth() != width || target.GetHeight() != height) throw input_error("out of memory");
     for (const std::string& input : args.positional()) {

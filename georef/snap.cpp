@@ -98,7 +98,8 @@ bool SnapFit(CTrRSS& tr, const CPt* plane, const CPt* ground, int count) {
     return true;
 }
 
-bool SnapFootHolds(const CFootHold& footholds, CTrRSS& tr, const std::function<void(const CTrRSS&)>& fitted) {
+bool SnapFootHolds(const CFootHold& footholds, CTrRSS& tr, const std::function<void(const CTrRSS&)>& fitted,
+                   bool announce) {
     std::vector<CPt> plane, ground;
     plane.reserve(static_cast<std::size_t>(footholds.GetUsedCount()));
     ground.reserve(plane.capacity());
@@ -109,7 +110,7 @@ bool SnapFootHolds(const CFootHold& footholds, CTrRSS& tr, const std::function<v
     }
     if (!SnapFit(tr, plane.data(), ground.data(), static_cast<int>(plane.size()))) return false;
     if (fitted) fitted(tr);
-    platform::AfxMessageBox(kMsgMapSnapped, platform::MB_OK | platform::MB_ICONINFORMATION);
+    if (announce) platform::AfxMessageBox(kMsgMapSnapped, platform::MB_OK | platform::MB_ICONINFORMATION);
     return true;
 }
 

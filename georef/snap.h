@@ -41,9 +41,10 @@ bool SnapFit(CTrRSS& tr, const CPt* plane, const CPt* ground, int count);
 
 // The snapping of a layer: its used footholds, in order, fitted into the transformation the
 // layer draws through. fitted (when given) sees the transformation before the operator is
-// told "The map was snaped.": a raster layer updates its bounds there.
+// told "The map was snaped." (unless announce is false: a snap the operator did not ask
+// for): a raster layer updates its bounds there.
 bool SnapFootHolds(const CFootHold& footholds, CTrRSS& tr,
-                   const std::function<void(const CTrRSS&)>& fitted = {});
+                   const std::function<void(const CTrRSS&)>& fitted = {}, bool announce = true);
 
 // A foothold placed by a click on a layer: added at the plane position, its coordinates asked
 // for; cancelling the dialog takes it away again. Answers its index, or -1 (list full, or

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "georef/coordinate_system.h"
 #include "georef/transform.h"
 #include "georef/tr_rss.h"
 #include "map/layer_registry.h"
@@ -41,7 +42,9 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
     const std::string name = platform::file_name_part(path);
     const std::string kind = upper_tail(name, 3);
     std::unique_ptr<CSFLayer> layer;
-    if (kind == "JPG" || kind == "BMP" || upper_tail(name, 4) == "JPEG") {
+    // PNG and TIFF pictures come through GDAL, as georeferenced pictures often are.
+    if (kind == "JPG" || kind == "BMP" || kind == "PNG" || kind == "TIF" || upper_tail(name, 4) == "JPEG" ||
+        upper_tail(name, 4) == "TIFF") {
         if (const CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr) {
             if (raster->m_nKind != kLayerRRE) return raster_not_rre;
             // Pictures share the map's one snap transformation: the earlier one must have a
@@ -53,12 +56,14 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
             }
         }
         // A picture becomes whatever is registered as the RRE kind; nothing before that.
-        layer = create_layer(kLayerRRE);
+        // In the map already, so that it finds the system assumed for pictures that name none.
+        layer = create_layer(kLayerRRE, this);
         if (!layer) return layer_refused;
         layer->m_pTransform = m_pSnapTransform.get();
         if (layer->ImportRaster(name, path) != 0) return layer_refused;
     } else if (kind == "SHP") {
-        if (const add_layer_result result = add_shapefile(path, layer); result != layer_added) return result;
+        const add_layer_result result = add_shapefile(path, layer, {m_strAssumedCrs, false});
+        if (result != layer_added) return result;
     } else {
         return layer_refused;
     }
@@ -70,7 +75,8 @@ add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** ad
     return layer_added;
 }
 
-add_layer_result CSFMap::add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
+add_layer_result CSFMap::add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer,
+                                       const crs_choice& crs) {
     platform::CBufferedFile file;
     if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return file_not_opened;
     CSFMainHeader header;
@@ -91,11 +97,38 @@ add_layer_result CSFMap::add_shapefile(const std::string& path, std::unique_ptr<
         return layer_refused;
     }
     file.Close();
+    // Before anything else sees the coordinates: the map holds longitude and latitude.
+    if (!place_in_lonlat(*layer, path, crs)) {
+        layer.reset();
+        return layer_refused;
+    }
     layer->m_pTransform = m_pTransform.get();
 
     const std::string table = table_path(path);
     if (layer->OpenAttributes(table) != read_ok)
         platform::AfxMessageBox("Couldn't connect to " + table + ".", platform::MB_ICONINFORMATION);
+    return layer_added;
+}
+
+bool CSFMap::set_assumed_crs(const std::string& definition, std::string* cause) {
+    if (!definition.empty() && !georef::coordinate_system::from_definition(definition, cause)) return false;
+    m_strAssumedCrs = definition;
+    return true;
+}
+
+add_layer_result CSFMap::read_again_in_crs(std::uint32_t index, const std::string& definition) {
+    CSFLayer* old = GetLayer(index);
+    if (!old || old->m_strPath.empty() || upper_tail(old->m_strPath, 3) != "SHP") return layer_refused;
+    std::unique_ptr<CSFLayer> layer;
+    if (const add_layer_result result = add_shapefile(old->m_strPath, layer, {definition, true}); result != layer_added)
+        return result;
+    layer->m_bVisible = old->m_bVisible;
+    layer->m_crContour = old->m_crContour;
+    layer->m_crFill = old->m_crFill;
+    layer->m_nIndex = index;
+    layer->m_pMap = this;
+    m_aLayers[index] = std::move(layer);
+    RecomputeBounds();
     return layer_added;
 }
 

@@ -42,6 +42,11 @@ void CSFLayer::WriteAttributes(platform::CFile&) {}
 int CSFLayer::ShowHint(platform::CPoint, platform::CPoint, int) { return 0; }
 int CSFLayer::ImportRaster(const std::string&, const std::string&) { return 0; }
 CSFShape* CSFLayer::GetShape(std::uint32_t) { return nullptr; }
+
+void CSFLayer::for_each_shape(const std::function<void(CSFShape&)>& visit) {
+    for (std::uint32_t i = 0; i < m_nShapes; ++i)
+        if (CSFShape* shape = GetShape(i)) visit(*shape);
+}
 regrid_result CSFLayer::Regrid(std::uint32_t, std::uint32_t) { return regrid_done; }
 read_result CSFLayer::ReadLinePayload(platform::CFile&) { return read_ok; }
 void CSFLayer::WriteLinePayload(platform::CFile&) {}

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/device_context.h"
 #include "platform/geometry.h"
+#include "map/layer_crs.h"
 #include "map/results.h"
 #include "platform/object.h"
 #include "shapes/sf_fragment.h"
@@ -92,6 +94,9 @@ public:
     // For the map, which must know whether a raster layer has been snapped: the layer's own
     // copy of the snap transformation; none from the kinds that keep none.
     virtual const georef::CTrRSS* get_snap_copy() const;
+    // Every shape the layer holds, whatever part it plays (a polygon layer's outlines as well
+    // as its fills), for work on all their points at once.
+    virtual void for_each_shape(const std::function<void(CSFShape&)>& visit);
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.
@@ -122,6 +127,8 @@ public:
     std::uint32_t m_nGridRows = 0;
     std::uint32_t m_nCellCount = 0;
     std::uint32_t m_nGridShapes = 0;
+    // The coordinate system a shapefile layer was read in.
+    layer_crs m_crs;
 
     // The attribute table as point layers keep it; other kinds leave it empty.
     CHintAtr* m_pHint = nullptr;

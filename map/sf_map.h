@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "map/results.h"
+#include "map/shapefile_crs.h"
 #include "shapes/read_result.h"
 #include "platform/geometry.h"
 #include "shapes/sf_geometry.h"
@@ -34,8 +35,18 @@ public:
     CSFMap& operator=(const CSFMap&) = delete;
     virtual ~CSFMap();
 
-    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file.
+    // A layer of the right kind from a .shp, .jpg, .jpeg, .bmp, .png, .tif or .tiff file.
     add_layer_result AddLayerFromFile(const std::string& path, CSFLayer** layer);
+    // The coordinate system taken for files that name none (a shapefile without a .prj, or
+    // with one PROJ cannot read): an "EPSG:NNNN" code, WKT or a PROJ string; empty for none.
+    // False, cause saying why, when PROJ does not know it; the map keeps the one it had.
+    bool set_assumed_crs(const std::string& definition, std::string* cause = nullptr);
+    const std::string& get_assumed_crs() const { return m_strAssumedCrs; }
+    // For the program, once the operator has chosen the coordinate system of a shapefile
+    // layer that named none: the layer's file read again in that system (whatever its .prj
+    // says) takes the old layer's place, with its visibility and colours. On failure the old
+    // layer stays; layer_refused also when the layer at index came from no shapefile.
+    add_layer_result read_again_in_crs(std::uint32_t index, const std::string& definition);
     // Appends the layer (the map takes it) and answers its index.
     std::uint32_t AddLayer(std::unique_ptr<CSFLayer> layer);
     remove_layer_result RemoveLayer(std::uint32_t index);
@@ -84,9 +95,11 @@ public:
     std::int32_t m_nSelectedLayer = -1;
     std::uint32_t m_nLayerCount = 0;
     CSFRect m_rcBounds;
+    std::string m_strAssumedCrs;
 
 private:
-    add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
+    add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer,
+                                   const crs_choice& crs);
     void renumber();
     // One layer record of a document after its tag; the layer joins the map before reading.
     read_result read_record(platform::CFile& file, std::uint32_t tag, platform::CDC* dc);

@@ -61,6 +61,8 @@ int CUIService::ShowCoordsDialog(coords_dialog&) { return IDCANCEL; }
 
 int CUIService::ShowPointsList(points_list_dialog&) { return IDCANCEL; }
 
+std::string CUIService::ChooseCoordinateSystem(const std::string&) { return {}; }
+
 int DefaultAnswer(unsigned type) {
     static const int answers[][3] = {
         {IDOK, IDOK, IDOK},              // MB_OK
@@ -114,5 +116,9 @@ int distinct_messages::ChooseIcon(const std::vector<icon_choice>& icons) { retur
 int distinct_messages::ShowCoordsDialog(coords_dialog& dialog) { return m_pPrevious->ShowCoordsDialog(dialog); }
 
 int distinct_messages::ShowPointsList(points_list_dialog& dialog) { return m_pPrevious->ShowPointsList(dialog); }
+
+std::string distinct_messages::ChooseCoordinateSystem(const std::string& file_name) {
+    return m_pPrevious->ChooseCoordinateSystem(file_name);
+}
 
 }  // namespace platform

@@ -168,6 +168,10 @@ public:
     // neither and answers IDCANCEL at once, having changed nothing.
     virtual int ShowCoordsDialog(coords_dialog& dialog);
     virtual int ShowPointsList(points_list_dialog& dialog);
+    // The coordinate system of a shapefile that names none and whose coordinates cannot be
+    // degrees, as the operator types it ("EPSG:32617", WKT or a PROJ string); empty when the
+    // file is to stay as it stands. The console asks nothing: --assume-crs names it there.
+    virtual std::string ChooseCoordinateSystem(const std::string& file_name);
 };
 
 // The installed service; the console one when nothing else has been installed.
@@ -191,6 +195,7 @@ public:
     int ChooseIcon(const std::vector<icon_choice>& icons) override;
     int ShowCoordsDialog(coords_dialog& dialog) override;
     int ShowPointsList(points_list_dialog& dialog) override;
+    std::string ChooseCoordinateSystem(const std::string& file_name) override;
 
 private:
     struct shown {

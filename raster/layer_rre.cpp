@@ -16,6 +16,7 @@
 #include "platform/ui_service.h"
 #include "raster/embedded_layer.h"
 #include "raster/frame_source.h"
+#include "raster/gdal_picture.h"
 #include "raster/rre_export.h"
 
 using namespace platform::file_io;
@@ -57,15 +58,23 @@ georef::CTrRSS* CSFLayerRRE::drawing_transform() const { return dynamic_cast<geo
 
 int CSFLayerRRE::ImportRaster(const std::string& name, const std::string& path) {
     if (path.empty()) return 1;
-    m_pPicture = codec_for_name(name);
-    if (!m_pPicture) return 1;
-    try {
-        if (!m_pPicture->load(path)) return 1;
-    } catch (const platform::CException&) {
-        platform::ui().MessageBox(kMsgImageLoad, kCaptionLoadImageFailed, platform::MB_OK | platform::MB_ICONEXCLAMATION);
-        return 1;
+    if (is_gdal_picture(name)) {
+        m_pPicture = read_gdal_picture(path);
+        if (!m_pPicture) return 1;
+    } else {
+        m_pPicture = codec_for_name(name);
+        if (!m_pPicture) return 1;
+        try {
+            if (!m_pPicture->load(path)) return 1;
+        } catch (const platform::CException&) {
+            platform::ui().MessageBox(kMsgImageLoad, kCaptionLoadImageFailed,
+                                      platform::MB_OK | platform::MB_ICONEXCLAMATION);
+            return 1;
+        }
     }
     m_strPath = path;
+    // A picture that says where it lies is placed at once.
+    place_by_georeferencing(path);
     return 0;
 }
 
@@ -89,15 +98,20 @@ void CSFLayerRRE::update_bounds(const georef::CTrRSS& tr) {
     m_rcBounds = box;
 }
 
-bool CSFLayerRRE::Snap() {
+bool CSFLayerRRE::Snap() { return snap(true); }
+
+bool CSFLayerRRE::snap(bool announce) {
     georef::CTrRSS* tr = drawing_transform();
     // A layer outside a map draws through its own copy.
     if (!tr) tr = &m_trSnap;
-    return georef::SnapFootHolds(m_FootHolds, *tr, [this](const georef::CTrRSS& fitted) {
-        m_trSnap = fitted;
-        update_bounds(fitted);
-        if (m_pMap) m_pMap->RecomputeBounds();
-    });
+    return georef::SnapFootHolds(
+        m_FootHolds, *tr,
+        [this](const georef::CTrRSS& fitted) {
+            m_trSnap = fitted;
+            update_bounds(fitted);
+            if (m_pMap) m_pMap->RecomputeBounds();
+        },
+        announce);
 }
 
 bool CSFLayerRRE::ExportRRE(platform::CFile* target, const georef::CTrRSS& transform, std::string* cause) const {

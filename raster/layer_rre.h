@@ -55,6 +55,12 @@ public:
     // on the ground. False when the operator was told why not ("No enough foothold points."
     // and the like); the transformations are then as they were.
     bool Snap();
+    // Footholds at the picture's corners and centre from the georeferencing its file carries
+    // (GeoTIFF tags, a world file, an .aux.xml or a .prj beside it), in longitude and latitude,
+    // fitted at once as Snap fits them, so that the layer needs no footholds by hand; they
+    // stay the operator's to change and snap again. False when the picture carries none, or
+    // its places cannot be put in longitude and latitude (the operator has been told why).
+    bool place_by_georeferencing(const std::string& path);
     // The export routine of the map document: the picture's frames through the
     // transformation, at the target's position (the length of the bodies, then the layer).
     bool ExportRRE(platform::CFile* target, const georef::CTrRSS& transform, std::string* cause = nullptr) const;
@@ -81,6 +87,7 @@ public:
 
 private:
     georef::CTrRSS* drawing_transform() const;
+    bool snap(bool announce);
     // The box on the ground of the picture's outer edges through the transformation.
     void update_bounds(const georef::CTrRSS& tr);
     void draw_picture(platform::CDC* dc) const;

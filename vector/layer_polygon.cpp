@@ -17,6 +17,11 @@ CSFShape* CSFLayerPolygon::GetShape(std::uint32_t index) {
     return index < m_pPolygons.size() ? &m_pPolygons[index] : nullptr;
 }
 
+void CSFLayerPolygon::for_each_shape(const std::function<void(CSFShape&)>& visit) {
+    for (CSFLine& line : m_pShapes) visit(line);
+    for (CSFPolygon& polygon : m_pPolygons) visit(polygon);
+}
+
 int CSFLayerPolygon::CountRecords(platform::CFile& file) {
     CSFLayerLine::CountRecords(file);
     m_pPolygons.assign(m_nShapes, CSFPolygon{});

@@ -26,6 +26,8 @@ public:
     void DrawCells(platform::CDC* dc) override;
     // The polygon at index; none beyond the polygons the layer holds.
     CSFShape* GetShape(std::uint32_t index) override;
+    // The outlines, then the fills.
+    void for_each_shape(const std::function<void(CSFShape&)>& visit) override;
     int CountRecords(platform::CFile& file) override;
     // Cuts the outlines, then every polygon into the cells; regrid_failed when the polygon
     // grid cannot be made. A failed outline pass does not stop the polygons; its result is

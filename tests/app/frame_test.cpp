@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <QAction>
+#include <filesystem>
 #include <fstream>
 #include <QMimeData>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/process.h"
 
 namespace app_test {
 namespace {
@@ -44,6 +46,42 @@ TEST_F(MainFrame, TwoPointLayersBringOneIconLayer) {
     EXPECT_THAT(row_indices(), ElementsAre(0, 2));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Plotwright[*]"));
     EXPECT_TRUE(frame->isWindowModified());
+}
+
+// A shapefile in metres without a .prj: after the warning the operator names its system (a
+// mistyped one is asked again) and the file is read again in it; cancelling leaves it as read.
+TEST_F(MainFrame, AShapefileInMetresIsReadInTheSystemTheOperatorChooses) {
+    std::filesystem::create_directories(sample("utm"));
+    const auto made = test_support::run_process(test_support::find_program("ogr2ogr"),
+                                                {"-s_srs", "EPSG:4326", "-t_srs", "EPSG:32637",
+                                                 sample("utm/river.shp"), sample("river.shp")});
+    ASSERT_EQ(made.exit_code, 0) << "ogr2ogr (gdal-bin): " << made.err;
+    std::filesystem::remove(sample("utm/river.prj"));
+
+    add("river.shp");
+    ui.answer_crs("EPSG:0");
+    ui.answer_crs("EPSG:32637");
+    add("utm/river.shp");
+    add("utm/river.shp");
+
+    model::CSFMap* map = frame->composed_map();
+    ASSERT_EQ(map->GetLayerCount(), 3u);
+    EXPECT_THAT(ui.crs_questions(), ElementsAre("river.shp", "river.shp", "river.shp"));
+    const model::CSFRect& geo = map->GetLayer(0)->m_rcBounds;
+    const model::CSFRect& chosen = map->GetLayer(1)->m_rcBounds;
+    EXPECT_NEAR(chosen.minX, geo.minX, 1e-7);
+    EXPECT_NEAR(chosen.minY, geo.minY, 1e-7);
+    EXPECT_NEAR(chosen.maxX, geo.maxX, 1e-7);
+    EXPECT_NEAR(chosen.maxY, geo.maxY, 1e-7);
+    EXPECT_EQ(map->GetLayer(1)->m_crs.m_nOrigin, model::layer_crs::assumed);
+    EXPECT_TRUE(map->GetLayer(2)->m_crs.m_bNotDegrees);
+    EXPECT_GT(map->GetLayer(2)->m_rcBounds.minX, 180.0);
+    EXPECT_THAT(row_names(), ElementsAre("river", "river", "river"));
+    const std::vector<std::string> told = messages();
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_THAT(told[0], ::testing::HasSubstr("--assume-crs EPSG:NNNN"));
+    EXPECT_THAT(told[1], ::testing::StartsWith("The coordinate system EPSG:0 cannot be used"));
+    EXPECT_EQ(told[2], told[0]);
 }
 
 TEST_F(MainFrame, UnsavedChangesAreAskedAbout) {

@@ -74,6 +74,14 @@ std::unique_ptr<platform::CHintWindow> recording_ui::CreateHint(const platform::
     return std::make_unique<recorded_hint>(hints_, hints_.size() - 1, hint_tick_);
 }
 
+std::string recording_ui::ChooseCoordinateSystem(const std::string& file_name) {
+    crs_questions_.push_back(file_name);
+    if (crs_answers_.empty()) return {};
+    std::string answer = crs_answers_.front();
+    crs_answers_.pop_front();
+    return answer;
+}
+
 int recording_ui::ChooseIcon(const std::vector<platform::icon_choice>& icons) {
     choosers_.push_back(icons);
     if (icon_answers_.empty()) return -1;

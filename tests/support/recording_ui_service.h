@@ -82,6 +82,12 @@ public:
     // The rows a list shows now, cell by cell.
     static std::vector<std::vector<std::string>> rows_of(const platform::points_list_dialog& dialog);
 
+    // Questions for a shapefile's coordinate system: the file names asked about; answered
+    // from answer_crs, else left as the file stands.
+    std::string ChooseCoordinateSystem(const std::string& file_name) override;
+    const std::vector<std::string>& crs_questions() const { return crs_questions_; }
+    void answer_crs(const std::string& definition) { crs_answers_.push_back(definition); }
+
     void answer_next(int answer) { answers_.push_back(answer); }
     const std::vector<message>& messages() const { return messages_; }
     void clear() { messages_.clear(); }
@@ -99,6 +105,8 @@ private:
     std::deque<std::function<int(platform::coords_dialog&)>> coords_answers_;
     std::vector<points_list> lists_;
     std::deque<std::function<int(platform::points_list_dialog&)>> list_answers_;
+    std::vector<std::string> crs_questions_;
+    std::deque<std::string> crs_answers_;
 };
 
 }  // namespace test_support
