@@ -37,8 +37,8 @@ void CMainFrame::OnAddLayers() {
     hint_window::when_settled(this, [this] {
         if (!may_add_layers()) return;
         const QStringList paths = choices().open_files(
-            this, QStringLiteral("All supported files (*.shp *.jpg *.jpeg *.bmp);;ESRI shapfile (*.shp);;"
-                                 "JPEG files (*.jpg);;All files (*.*)"));
+            this, QStringLiteral("All supported files (*.shp *.jpg *.jpeg *.bmp *.png *.tif *.tiff);;"
+                                 "ESRI shapfile (*.shp);;JPEG files (*.jpg);;All files (*.*)"));
         // Several files chosen at once are added in their order, each as if chosen alone: a
         // picture among them stops the rest until it is snapped.
         for (qsizetype i = 0; i < paths.size(); ++i) {
