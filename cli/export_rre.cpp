@@ -12,19 +12,36 @@
 #include "raster/rre_export.h"
 
 namespace cli {
+namespace {
+
+constexpr int kMaxThreads = 256;
+
+// --threads N, 1 to 256; 0 (one for each core) when it is not given.
+int parse_threads(const arguments& args) {
+    if (!args.has("--threads")) return 0;
+    const std::string text = args.get("--threads");
+    const bool digits = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    const int threads = digits ? std::stoi(text) : 0;
+    if (threads < 1 || threads > kMaxThreads) throw usage_error("--threads takes 1 to " + std::to_string(kMaxThreads));
+    return threads;
+}
+
+}  // namespace
 
 int run_export_rre(const std::vector<std::string>& raw) {
     arguments args(raw, {{"-o", true}, {"--gcp", true}, {"--points", true}, {"--quality", true},
-                         {"--world-file", true}, {"--json", false}});
+                         {"--world-file", true}, {"--json", false}, {"--threads", true}});
     if (args.positional().size() != 1) throw usage_error("export-rre takes exactly one PICTURE");
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
     const int quality = parse_quality(args);
+    const int threads = parse_threads(args);
     const std::vector<formats::control_point> points = read_footholds(args);
     if (points.empty()) throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE");
 
     model::CSFMap map;
-    model::CSFLayerRRE* layer = add_picture(map, args.positional()[0]);
+    // The picture is read as the layer is written, band by band, never whole.
+    model::CSFLayerRRE* layer = add_picture_to_export(map, args.positional()[0]);
     place_footholds(*layer, points);
     {
         // The kernel would repeat its warning at every step of the fit.
@@ -32,7 +49,7 @@ int run_export_rre(const std::vector<std::string>& raw) {
         if (!layer->Snap()) throw input_error("the footholds do not snap the picture");
     }
     std::string cause;
-    if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))
+    if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause, threads))
         throw input_error("cannot write " + output + ": " + cause);
     write_georeferencing(args, layer->m_trSnap, {});
 

@@ -36,11 +36,12 @@ const cli::command commands[] = {
      cli::run_snap},
     {"export-rre",
      "export-rre PICTURE (--gcp X,Y,LON,LAT ... | --points FILE) -o OUT.rre [--quality N] "
-     "[--world-file OUT] [--json]",
+     "[--world-file OUT] [--threads N] [--json]",
      "make the picture a map's raster layer, snap it to the footholds and write it as an RRE "
      "layer of JPEG frames (quality 75 by default), the layer at byte 0 of a file of its own; "
      "print the frame size, the grid and the fit; --world-file also places the picture for GIS "
-     "tools",
+     "tools. The picture is read band by band, never whole, and the frames are encoded on N "
+     "threads (one for each core by default)",
      cli::run_export_rre},
     {"decode-rre", "decode-rre IN.rre -o OUT.bmp|OUT.jpg [--quality N] [--world-file OUT]",
      "decode every frame of an RRE layer into one picture; --world-file writes the layer's "

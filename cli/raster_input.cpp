@@ -1,6 +1,7 @@
 #include "cli/raster_input.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "cli/footholds.h"
 #include "cli/image_files.h"
@@ -22,6 +23,19 @@ model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path) {
     auto* layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
     if (!layer) throw input_error("cannot read " + path);
     return layer;
+}
+
+model::CSFLayerRRE* add_picture_to_export(model::CSFMap& map, const std::string& path) {
+    if (!codec_for(path)) throw usage_error("not a .bmp, .jpg or .jpeg picture: " + path);
+    // A map of its own for the picture: the checks Add Layers makes against other pictures
+    // have nothing to check.
+    auto layer = std::make_unique<model::CSFLayerRRE>(&map);
+    layer->m_pTransform = map.get_snap_transform();
+    if (layer->import_raster_header(platform::file_name_part(path), path) != 0) throw input_error("cannot read " + path);
+    model::CSFLayerRRE* added = layer.get();
+    map.AddLayer(std::move(layer));
+    map.RecomputeBounds();
+    return added;
 }
 
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {

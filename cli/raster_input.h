@@ -18,6 +18,10 @@ namespace cli {
 // a file that is no picture by its name, input_error for one that cannot be read.
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path);
 
+// The same for a picture that is only to be exported: its header is read, its pixels are
+// left in the file for the export to read band by band. Same errors.
+model::CSFLayerRRE* add_picture_to_export(model::CSFMap& map, const std::string& path);
+
 // The size a render is drawn at without --size: the first picture's among the inputs (no
 // side above max), as the view scrolled to its top-left corner shows it, or the fallback.
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max);
