@@ -42,7 +42,9 @@ CSFShape* CSFLayerLine::GetShape(std::uint32_t index) {
 
 int CSFLayerLine::CountRecords(platform::CFile& file) {
     CSFLayer::CountRecords(file);
-    m_pShapes.assign(m_nShapes, CSFLine{});
+    // A big file's points fill memory in one go: from an arena of large pages.
+    m_memory.push_back(std::make_unique<platform::bulk_resource>());
+    platform::assign_bulk(m_pShapes, m_nShapes, [this] { return CSFLine(m_memory.back().get()); });
     return 0;
 }
 

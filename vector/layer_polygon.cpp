@@ -19,7 +19,7 @@ CSFShape* CSFLayerPolygon::GetShape(std::uint32_t index) {
 
 int CSFLayerPolygon::CountRecords(platform::CFile& file) {
     CSFLayerLine::CountRecords(file);
-    m_pPolygons.assign(m_nShapes, CSFPolygon{});
+    platform::assign_bulk(m_pPolygons, m_nShapes, [this] { return CSFPolygon(m_memory.back().get()); });
     return 0;
 }
 

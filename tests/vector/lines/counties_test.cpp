@@ -80,7 +80,7 @@ TEST(Counties, PiecesOfEveryRingAddUpToItsAreaAndItsLength) {
             for (const CSFPt& pt : p.points)
                 ASSERT_TRUE(inside(layer.m_pPolygonCells[std::size_t(p.cell)].m_rcBox, pt, 1e-12)) << ring.m_nRecord;
         }
-        const long double expected = std::fabs(counties::signed_area(ring.m_pPoints));
+        const long double expected = std::fabs(counties::signed_area(ring.m_pPoints.data(), ring.m_pPoints.size()));
         EXPECT_LE(std::fabs(area - expected), 1e-9L * expected) << ring.m_nRecord;
         polygon_pieces += pieces.size();
 
