@@ -51,13 +51,27 @@ void gpc_add_contour(gpc_polygon& polygon, const gpc_vertex* vertices, std::size
     polygon.hole.push_back(hole);
 }
 
-void gpc_polygon_clip(gpc_op, const gpc_polygon& subject, const gpc_polygon& clip, gpc_polygon& result) {
+struct gpc_clipper::converted {
+    ClipperLib::Paths paths;
+};
+
+gpc_clipper::gpc_clipper(const gpc_polygon& subject)
+    : m_subject(subject), m_dLargest(largest_magnitude(subject, 0.0)), m_pPaths(std::make_unique<converted>()) {}
+
+gpc_clipper::~gpc_clipper() = default;
+
+void gpc_clipper::clip(gpc_op, const gpc_polygon& clip, gpc_polygon& result) {
     gpc_free_polygon(result);
-    const int exponent = scale_exponent(largest_magnitude(clip, largest_magnitude(subject, 0.0)));
+    const int exponent = scale_exponent(largest_magnitude(clip, m_dLargest));
     ClipperLib::Paths solution;
     try {
+        if (exponent != m_nExponent) {
+            m_nExponent = INT_MIN;
+            m_pPaths->paths = to_paths(m_subject, exponent);
+            m_nExponent = exponent;
+        }
         ClipperLib::Clipper clipper;
-        clipper.AddPaths(to_paths(subject, exponent), ClipperLib::ptSubject, true);
+        clipper.AddPaths(m_pPaths->paths, ClipperLib::ptSubject, true);
         clipper.AddPaths(to_paths(clip, exponent), ClipperLib::ptClip, true);
         clipper.Execute(ClipperLib::ctIntersection, solution, ClipperLib::pftEvenOdd, ClipperLib::pftEvenOdd);
     } catch (const std::exception&) {
@@ -78,6 +92,10 @@ void gpc_polygon_clip(gpc_op, const gpc_polygon& subject, const gpc_polygon& cli
         // Outer contours come out turning counter-clockwise, holes the other way.
         result.hole.push_back(ClipperLib::Orientation(path) ? 0 : 1);
     }
+}
+
+void gpc_polygon_clip(gpc_op op, const gpc_polygon& subject, const gpc_polygon& clip, gpc_polygon& result) {
+    gpc_clipper(subject).clip(op, clip, result);
 }
 
 void gpc_free_polygon(gpc_polygon& polygon) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 // Polygon clipping as the polygon layer uses it when it cuts rings into grid cells: a
@@ -34,6 +36,24 @@ void gpc_add_contour(gpc_polygon& polygon, const gpc_vertex* vertices, std::size
 // result = subject op clip. Vertices that are not finite numbers are left out of the
 // operands; a result that cannot be computed is empty.
 void gpc_polygon_clip(gpc_op op, const gpc_polygon& subject, const gpc_polygon& clip, gpc_polygon& result);
+// One subject clipped against many polygons in turn, each time as gpc_polygon_clip does it.
+// The subject's integers are kept while the scale stays the same: a ring cut into the cells
+// of a grid is converted once, not once for every cell.
+class gpc_clipper {
+public:
+    // The subject must outlive the clipper and stay unchanged.
+    explicit gpc_clipper(const gpc_polygon& subject);
+    ~gpc_clipper();
+    void clip(gpc_op op, const gpc_polygon& clip, gpc_polygon& result);
+
+private:
+    struct converted;
+    const gpc_polygon& m_subject;
+    double m_dLargest;
+    int m_nExponent = INT_MIN;
+    std::unique_ptr<converted> m_pPaths;
+};
+
 // Empties the polygon and gives its memory back.
 void gpc_free_polygon(gpc_polygon& polygon);
 

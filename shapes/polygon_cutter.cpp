@@ -16,9 +16,11 @@ void polygon_cutter::cut_ring(const CSFPt* points, std::size_t count) {
     cell_grid::span span;
     if (!widen_by_points(points, count, box, false) || !m_grid.find_span(box, span)) return;
     gpc_polygon ring, result;
-    std::vector<gpc_vertex> vertices(count);
-    for (std::size_t p = 0; p < count; ++p) vertices[p] = {points[p].X, points[p].Y};
-    gpc_add_contour(ring, vertices.data(), count, 1);
+    gpc_vertex_list& contour = ring.contour.emplace_back();
+    contour.vertex.reserve(count);
+    for (std::size_t p = 0; p < count; ++p) contour.vertex.push_back({points[p].X, points[p].Y});
+    ring.hole.push_back(1);
+    gpc_clipper clipper(ring);
     for (std::uint32_t row = span.first_row; row <= span.last_row; ++row) {
         for (std::uint32_t column = span.first_column; column <= span.last_column; ++column) {
             const int cell = static_cast<int>(row * m_grid.get_columns() + column);
@@ -26,7 +28,7 @@ void polygon_cutter::cut_ring(const CSFPt* points, std::size_t count) {
             const gpc_vertex corners[4] = {{c.minX, c.minY}, {c.maxX, c.minY}, {c.maxX, c.maxY}, {c.minX, c.maxY}};
             gpc_polygon rectangle;
             gpc_add_contour(rectangle, corners, 4, 1);
-            gpc_polygon_clip(GPC_INT, ring, rectangle, result);
+            clipper.clip(GPC_INT, rectangle, result);
             for (const gpc_vertex_list& contour : result.contour) {
                 if (contour.vertex.empty()) continue;
                 m_piece.clear();

@@ -6,6 +6,7 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "shapes/cell_grid.h"
+#include "shapes/ordered_cut.h"
 #include "shapes/piece.h"
 #include "shapes/polygon_cutter.h"
 
@@ -69,22 +70,32 @@ regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows)
 
     const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
-    std::int32_t record = 0;
-    polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
-        m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFPolygon>(record, piece));
-        ++m_nPolygonPieces;
-        ++m_nPolygonParts;
-        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
-    });
-    for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
-        show_progress(i);
-        const CSFPolygon& polygon = m_pPolygons[i];
-        record = polygon.m_nRecord;
-        for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
-            const part_range part = part_of(polygon, k);
-            cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
-        }
-    }
+    cut_in_order(
+        m_pPolygons.size(),
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            std::int32_t record = 0;
+            polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+                batch.pieces.push_back({cell, make_piece<CSFPolygon>(record, piece), static_cast<std::uint32_t>(piece.size())});
+            });
+            for (std::size_t i = first; i < end; ++i) {
+                const CSFPolygon& polygon = m_pPolygons[i];
+                record = polygon.m_nRecord;
+                for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
+                    const part_range part = part_of(polygon, k);
+                    cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
+                }
+            }
+        },
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            for (std::size_t i = first; i < end; ++i) show_progress(i);
+            for (cut_piece& piece : batch.pieces) {
+                m_pPolygonCells[static_cast<std::size_t>(piece.cell)].AddShape(std::move(piece.shape));
+                ++m_nPolygonPieces;
+                ++m_nPolygonParts;
+                m_nPolygonPoints += piece.points;
+            }
+            return true;
+        });
     return regrid_done;
 }
 
