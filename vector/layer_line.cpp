@@ -15,6 +15,7 @@
 #include "shapes/line_cutter.h"
 #include "shapes/ordered_cut.h"
 #include "shapes/piece.h"
+#include "shapes/view_box.h"
 #include "shapes/sf_polygon.h"
 #include "vector/ktf_source.h"
 
@@ -61,7 +62,9 @@ void CSFLayerLine::stroke_lines(platform::CDC* dc, bool by_cells) {
     if (by_cells) {
         for (const CSFFragment& cell : m_pLineCells) cell.DrawShapes(dc, transform);
     } else {
-        for (CSFLine& line : m_pShapes) line.Draw(dc, transform);
+        const view_box seen(*dc, *transform);
+        for (CSFLine& line : m_pShapes)
+            if (seen.may_show(line.m_pPoints.data(), line.m_pPoints.size())) line.Draw(dc, transform);
     }
     dc->SelectObject(old_pen);
 }

@@ -9,6 +9,7 @@
 #include "shapes/ordered_cut.h"
 #include "shapes/piece.h"
 #include "shapes/polygon_cutter.h"
+#include "shapes/view_box.h"
 
 namespace model {
 
@@ -54,7 +55,9 @@ void CSFLayerPolygon::fill_polygons(platform::CDC* dc, bool by_cells) {
     if (by_cells) {
         for (const CSFFragment& cell : m_pPolygonCells) cell.DrawShapes(dc, transform);
     } else {
-        for (CSFPolygon& polygon : m_pPolygons) polygon.Draw(dc, transform);
+        const view_box seen(*dc, *transform);
+        for (CSFPolygon& polygon : m_pPolygons)
+            if (seen.may_show(polygon.m_pPoints.data(), polygon.m_pPoints.size())) polygon.Draw(dc, transform);
     }
     dc->SelectObject(old_brush);
 }
