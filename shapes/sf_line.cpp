@@ -58,24 +58,25 @@ read_result CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_po
     const std::int64_t used = 40 + 4 * std::int64_t{parts} + 16 * std::int64_t{points};
     if (parts < 0 || points < 0 || used > content) return read_failed;
 
-    // Both arrays are read as the file has them and then turned into numbers in place.
-    m_pParts.resize(static_cast<std::size_t>(parts));
-    auto* part_bytes = reinterpret_cast<std::uint8_t*>(m_pParts.data());
-    if (!read_exact(file, part_bytes, 4 * m_pParts.size())) return read_failed;
-    for (std::size_t i = 0; i < m_pParts.size(); ++i) m_pParts[i] = get_le_i32(part_bytes + 4 * i);
+    // Both arrays are read as the file has them, then taken value by value into the shape.
+    thread_local std::vector<std::uint8_t> bytes;
+    bytes.resize(static_cast<std::size_t>(used - 40));
+    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
+    const std::uint8_t* p = bytes.data();
+    m_pParts.reserve(static_cast<std::size_t>(parts));
+    for (std::int32_t k = 0; k < parts; ++k, p += 4) m_pParts.push_back(get_le_i32(p));
     if (!parts_are_sound(m_pParts, static_cast<std::uint32_t>(points))) {
         m_pParts.clear();
         return read_failed;
     }
-    m_pPoints.resize(static_cast<std::size_t>(points));
-    auto* point_bytes = reinterpret_cast<std::uint8_t*>(m_pPoints.data());
-    if (!read_exact(file, point_bytes, 16 * m_pPoints.size())) return read_failed;
-    for (std::size_t i = 0; i < m_pPoints.size(); ++i) {
-        const std::uint8_t* p = point_bytes + 16 * i;
+    m_pPoints.reserve(static_cast<std::size_t>(points));
+    for (std::int32_t k = 0; k < points; ++k, p += 16) {
         const CSFPt pt{get_le_double(p), get_le_double(p + 8)};
-        m_pPoints[i] = pt;
+        m_pPoints.push_back(pt);
         if (stretch_by_points) m_rcBox.Stretch(pt);
     }
+    // A record far larger than the others does not keep its memory for the rest.
+    if (bytes.capacity() > (std::size_t{1} << 20)) std::vector<std::uint8_t>().swap(bytes);
     // Measures and heights after the points are not kept.
     if (used < content) file.Seek(content - used, platform::CFile::current);
     m_nParts = static_cast<std::uint32_t>(parts);
