@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/footholds.h"
 #include "cli/image_files.h"
+#include "cli/map_input.h"
 #include "cli/raster_input.h"
 #include "map/sf_map.h"
 #include "platform/ui_service.h"
@@ -12,21 +13,6 @@
 #include "raster/rre_export.h"
 
 namespace cli {
-namespace {
-
-constexpr int kMaxThreads = 256;
-
-// --threads N, 1 to 256; 0 (one for each core) when it is not given.
-int parse_threads(const arguments& args) {
-    if (!args.has("--threads")) return 0;
-    const std::string text = args.get("--threads");
-    const bool digits = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
-    const int threads = digits ? std::stoi(text) : 0;
-    if (threads < 1 || threads > kMaxThreads) throw usage_error("--threads takes 1 to " + std::to_string(kMaxThreads));
-    return threads;
-}
-
-}  // namespace
 
 int run_export_rre(const std::vector<std::string>& raw) {
     arguments args(raw, {{"-o", true}, {"--gcp", true}, {"--points", true}, {"--quality", true},

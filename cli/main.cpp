@@ -49,10 +49,11 @@ const cli::command commands[] = {
      cli::run_decode_rre},
     {"convert-image", "convert-image IN -o OUT [--quality N]",
      "convert a picture between BMP and JPEG through the library's codecs", cli::run_convert_image},
-    {"regrid", "regrid FILE.shp [--grid 10x10] [--json] [--pieces]",
+    {"regrid", "regrid FILE.shp [--grid 10x10] [--threads N] [--json] [--pieces]",
      "cut a line or polygon shapefile into grid cells as saving a map does and print the piece "
      "counts and the shapes per cell; --pieces (implies --json) adds every piece with its cell, "
-     "record, kind and points",
+     "record, kind and points. Shapes are cut on N threads (one for each core by default); the "
+     "pieces are the same whatever the number",
      cli::run_regrid},
 };
 

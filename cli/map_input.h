@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/command.h"
 #include "cli/report.h"
 #include "shapes/sf_geometry.h"
 
@@ -20,6 +21,9 @@ model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path);
 
 // "AxB" of an option such as --size 800x600: both whole numbers from 1 to max, else a
 // usage_error naming the option and what it takes.
+// --threads N, 1 to 256; 0 (one for each core) when it is not given.
+int parse_threads(const arguments& args);
+
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,
                                                           const std::string& names, std::uint32_t max);
 

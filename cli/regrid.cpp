@@ -6,6 +6,7 @@
 #include "cli/map_input.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
+#include "shapes/ordered_cut.h"
 #include "vector/layer_line.h"
 #include "vector/layer_polygon.h"
 
@@ -37,10 +38,12 @@ void add_pieces(value::array& pieces, const std::vector<model::CSFFragment>& cel
 }  // namespace
 
 int run_regrid(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--grid", true}, {"--json", false}, {"--pieces", false}});
+    arguments args(raw, {{"--grid", true}, {"--json", false}, {"--pieces", false}, {"--threads", true}});
     if (args.positional().size() != 1) throw usage_error("regrid takes exactly one FILE.shp");
     const std::string& path = args.positional()[0];
     const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
+
+    model::set_cut_threads(parse_threads(args));
 
     model::CSFMap map;
     model::CSFLayer* layer = add_layer(map, path);
