@@ -32,4 +32,26 @@ enum remove_layer_result : unsigned {
     layer_missing = 1,
 };
 
+// What saving the map as a document answers (CSFMap::Save).
+enum save_result : unsigned {
+    map_saved = 0,
+    // The document cannot be created, or a record of it cannot be written; the old file at
+    // that path is left as it was.
+    map_not_saved = 4,
+};
+
+// What loading a map document or a text export answers (CSFMap::Load, LoadDocument,
+// LoadKTF). The layers read before a failure stay in the map.
+enum load_result : unsigned {
+    map_loaded = 0,
+    // A tag of no known kind, a record that ends early or cannot be that record, or fewer or
+    // more records than the header counts.
+    document_unreadable = 1,
+    // The document cannot be opened; from LoadKTF, a text export that cannot be read or
+    // parsed.
+    file_unreadable = 2,
+    not_kxr = 5,           // the document does not begin with "kxr"
+    format_unknown = 8,    // the name ends neither in .kxr nor in .ktf
+};
+
 }  // namespace model

@@ -47,6 +47,8 @@ read_result CSFLayer::ReadLinePayload(platform::CFile&) { return read_ok; }
 void CSFLayer::WriteLinePayload(platform::CFile&) {}
 regrid_result CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return regrid_done; }
 CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
+read_result CSFLayer::ReadIcons(platform::CFile&, platform::CDC*) { return read_failed; }
+void CSFLayer::SetFromKTFLayer(const ktf_layer_source&) {}
 const georef::CTrRSS* CSFLayer::get_snap_copy() const { return nullptr; }
 
 georef::CTransform* CSFLayer::display_transform() const {
@@ -130,6 +132,9 @@ read_result CSFLayer::read_base_fields(platform::CFile& file) {
     }
     std::uint32_t columns = 0, rows = 0;
     if (!read_u32(file, m_nShapes) || !read_u32(file, columns) || !read_u32(file, rows)) return read_failed;
+    // The count is what the grid holds, as the last cutting recorded it; kept as that too, so
+    // that the layer is written again as it was read.
+    m_nGridShapes = m_nShapes;
     // Each cell takes at least its 40-byte header in the document: a grid larger than the
     // rest of the file is not a grid of this document.
     if (std::uint64_t{columns} * rows > bytes_left(file) / 40) return read_failed;

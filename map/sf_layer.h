@@ -30,6 +30,7 @@ class CPicture;
 class CProgressIndicator;
 class CSFMap;
 class CSFShape;
+class ktf_layer_source;
 
 // Kind tags of the layers: the ESRI shape types for shapefile layers, then the system's own.
 enum : std::uint32_t {
@@ -64,6 +65,10 @@ public:
     virtual read_shapes_result ReadShapes(platform::CFile& file);
     // The layer's document record after its tag.
     virtual read_result ReadDocument(platform::CFile& file);
+    // The layer's whole document record, tag included, or nothing when the kind stores
+    // nothing in its present state. A record that cannot be written whole raises a platform
+    // exception (CFileException, CArchiveException): the map then gives the save up and the
+    // old document stays as it was.
     virtual void WriteDocument(platform::CFile& file);
     virtual void DrawShapes(platform::CDC* dc);
     virtual void DrawCells(platform::CDC* dc);
@@ -78,6 +83,12 @@ public:
     // Beyond the operations above, for the map: the icon picture of that number, which only
     // the icon layer holds; none from every other kind.
     virtual CPicture* GetIcon(std::uint32_t number) const;
+    // The icon layer's document record after its tag, its pictures made on the device
+    // context; read_failed from every other kind, which has no such record.
+    virtual read_result ReadIcons(platform::CFile& file, platform::CDC* dc);
+    // Takes over the objects of one layer of a text export (the point, line and polygon
+    // kinds); other kinds take nothing.
+    virtual void SetFromKTFLayer(const ktf_layer_source& layer);
     // For the map, which must know whether a raster layer has been snapped: the layer's own
     // copy of the snap transformation; none from the kinds that keep none.
     virtual const georef::CTrRSS* get_snap_copy() const;

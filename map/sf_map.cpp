@@ -121,6 +121,9 @@ void CSFMap::DrawLayers(platform::CDC* dc) {
 void CSFMap::DrawLayersGrid(platform::CDC* dc) {
     for (auto& layer : m_aLayers)
         if (layer->IsVisible()) layer->DrawCells(dc);
+    // An opened map takes its raster fit from the RRE layer it ends with, which kept its own.
+    if (!m_aLayers.empty() && m_aLayers.back()->m_nKind == kLayerRRE)
+        if (const georef::CTrRSS* snap = m_aLayers.back()->get_snap_copy()) *m_pSnapTransform = *snap;
 }
 
 void CSFMap::RegridLayers(std::uint32_t columns, std::uint32_t rows) {

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "map/results.h"
+#include "shapes/read_result.h"
 #include "platform/geometry.h"
 #include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;
-}
+class CFile;
+}  // namespace platform
 namespace georef {
 class CTransform;
 class CTrRSS;
@@ -58,6 +60,16 @@ public:
     void Rotate(double radians);
     // Longitude and latitude of a window point.
     CSFPt ScreenToGeo(platform::CPoint point) const;
+    // Writes the map document: the header, then the record of every visible layer in index
+    // order. The document takes the place of the old file only once it is complete and on
+    // disk; on any failure the old file stays as it was, and cause (when given) says why.
+    save_result Save(const std::string& path, std::string* cause = nullptr);
+    // A map document (.kxr) or a text export (.ktf), by the name's extension in any case. The
+    // icon layer's pictures are made on the device context.
+    load_result Load(const std::string& path, platform::CDC* dc);
+    load_result LoadDocument(const std::string& path, platform::CDC* dc);
+    // Every layer of the text export becomes up to four map layers, one per object kind.
+    load_result LoadKTF(const std::string& path);
     std::uint32_t GetVersion() const { return m_nVersion; }
     const CSFRect& get_bounds() const { return m_rcBounds; }
     georef::CTransform* get_transform() const { return m_pTransform.get(); }
@@ -76,6 +88,8 @@ public:
 private:
     add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
     void renumber();
+    // One layer record of a document after its tag; the layer joins the map before reading.
+    read_result read_record(platform::CFile& file, std::uint32_t tag, platform::CDC* dc);
 };
 
 }  // namespace model

@@ -166,7 +166,7 @@ bool export_raster_layer(const CSFMap& map, const std::string& path, int quality
             std::unique_ptr<frame_source> frames = raster->export_frames(quality, threads, from_file, cause);
             if (!frames) continue;
             if (!file.Create(path, &error)) {
-                if (cause) *cause = error.what();
+                if (cause) *cause = platform::reason_of(error);
                 return false;
             }
             if (write_layer_file(file, *frames, *map.get_snap_transform(), cause)) {
@@ -177,7 +177,7 @@ bool export_raster_layer(const CSFMap& map, const std::string& path, int quality
             if (!frames->picture_unreadable() || !from_file) return false;
         }
     } catch (const platform::CException& e) {
-        if (cause) *cause = e.what();
+        if (cause) *cause = platform::reason_of(e);
         return false;
     }
     return false;

@@ -31,7 +31,7 @@ public:
     // The icon record of the map document, tag included.
     void WriteDocument(platform::CFile& file) override;
     // The icon record after its tag; read_failed when the document ends or cannot hold it.
-    read_result ReadIcons(platform::CFile& file, platform::CDC* dc);
+    read_result ReadIcons(platform::CFile& file, platform::CDC* dc) override;
 
     std::vector<std::unique_ptr<CPicture>> m_aIcons;
     // The pixels of the icons read from a map document; the pictures borrow their slices.

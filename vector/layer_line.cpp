@@ -17,7 +17,7 @@
 #include "shapes/piece.h"
 #include "shapes/view_box.h"
 #include "shapes/sf_polygon.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 
 using namespace platform::file_io;
 
@@ -152,10 +152,11 @@ regrid_result CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     return regrid_done;
 }
 
-read_result CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
+read_result CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make,
+                                     std::uint32_t& parts, std::uint32_t& points) {
     cells.clear();
     cells.resize(m_nCellCount);
-    std::uint32_t parts = 0, points = 0;  // counts of the writer's last cut; not needed here
+    // Reading needs neither count; they are kept so that the layer is written as it was read.
     if (!read_u32(file, parts) || !read_u32(file, points)) return read_failed;
     for (CSFFragment& cell : cells) {
         if (!cell.Read(file)) return read_failed;
@@ -180,7 +181,8 @@ void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::
 }
 
 read_result CSFLayerLine::ReadLinePayload(platform::CFile& file) {
-    return read_cells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
+    return read_cells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); }, m_nPieceParts,
+                      m_nPiecePoints);
 }
 
 void CSFLayerLine::WriteLinePayload(platform::CFile& file) {

@@ -10,8 +10,6 @@
 
 namespace model {
 
-class ktf_layer_source;
-
 // The records of a PolyLine shapefile, or the objects of a text export layer, drawn with
 // one solid pen. Before the map is saved, the lines are cut along the cells of a grid and
 // each cell keeps the pieces that lie inside it; the map document holds only the pieces.
@@ -43,7 +41,7 @@ public:
     regrid_result FillGrid(std::uint32_t columns, std::uint32_t rows) override;
 
     // Takes over the objects of a text export layer, one line each.
-    void SetFromKTFLayer(const ktf_layer_source& layer);
+    void SetFromKTFLayer(const ktf_layer_source& layer) override;
 
     // The memory of the points and parts of the lines read from files; it outlives them.
     std::vector<std::unique_ptr<platform::bulk_resource>> m_memory;
@@ -58,9 +56,10 @@ protected:
     // Builds a grid of cells into the array; regrid_failed when no such grid can be made.
     regrid_result make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells);
     using piece_factory = std::unique_ptr<CSFShape> (*)();
-    // The two piece counts (skipped) and a grid of the announced size, each cell followed by
-    // its shapes, made by the factory.
-    read_result read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make);
+    // The two piece counts (into parts and points) and a grid of the announced size, each
+    // cell followed by its shapes, made by the factory.
+    read_result read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make,
+                           std::uint32_t& parts, std::uint32_t& points);
     // The two piece counts, then as many cells as the base fields announce (empty ones
     // where the array holds fewer).
     void write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,

@@ -8,7 +8,7 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "platform/ui_service.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 
 using namespace platform::file_io;
 

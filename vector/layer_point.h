@@ -11,8 +11,6 @@
 
 namespace model {
 
-class ktf_layer_source;
-
 // The records of a Point shapefile, or the objects of a text export layer, drawn as small
 // circles or as an icon, with labels and hover hints from the layer's attribute table.
 class CSFLayerPoint : public CSFLayer {
@@ -41,7 +39,7 @@ public:
     regrid_result Regrid(std::uint32_t columns, std::uint32_t rows) override;
 
     // Takes over the objects of a text export layer, one point each (its first).
-    void SetFromKTFLayer(const ktf_layer_source& layer);
+    void SetFromKTFLayer(const ktf_layer_source& layer) override;
 
     // The attribute kind a field of the table's kind is kept as.
     static std::uint32_t attribute_kind(std::uint32_t table_kind);

@@ -67,7 +67,7 @@ regrid_result CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t
 }
 
 regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
-    CSFLayerLine::Regrid(columns, rows);
+    m_nOutlineResult = CSFLayerLine::Regrid(columns, rows);
     m_nPolygonPieces = m_nPolygonParts = m_nPolygonPoints = 0;
     if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
@@ -80,13 +80,16 @@ regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows)
             polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
                 batch.pieces.push_back({cell, make_piece<CSFPolygon>(record, piece), static_cast<std::uint32_t>(piece.size())});
             });
+            std::vector<polygon_cutter::ring> rings;
             for (std::size_t i = first; i < end; ++i) {
                 const CSFPolygon& polygon = m_pPolygons[i];
                 record = polygon.m_nRecord;
+                rings.clear();
                 for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
                     const part_range part = part_of(polygon, k);
-                    cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
+                    rings.push_back({polygon.m_pPoints.data() + part.begin, part.end - part.begin});
                 }
+                cutter.cut_polygon(rings);
             }
         },
         [&](std::size_t first, std::size_t end, cut_batch& batch) {
@@ -111,7 +114,10 @@ void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
 read_result CSFLayerPolygon::ReadDocument(platform::CFile& file) {
     if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != read_ok) return read_failed;
+    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }, m_nPolygonParts,
+                   m_nPolygonPoints) != read_ok)
+        return read_failed;
+    m_nPolygonPieces = m_nPolygonParts;
     if (m_pMap && m_pMap->GetVersion() == 3) {
         // The outlines come as a line layer record of their own, tag and all; its fill
         // colour is not the polygon layer's.

@@ -93,6 +93,14 @@ TEST_F(RasterLayers, PicturesBecomeRRELayersOneSnappedLayerAtATime) {
     place(*first, {0, 47, 0}, {10.0, 49.953, 0.0});
     ASSERT_TRUE(first->Snap());
     EXPECT_EQ(ui.messages().back().text, "The map was snaped.");
+
+    // Drawn cell by cell, as an opened map is, the map takes its fit from the RRE layer last.
+    const auto fitted = map.get_snap_transform()->GetDirect();
+    map.get_snap_transform()->SetParameters(0.0, 1.0, 1.0, 0.0, 0.0);
+    platform::CDC bare;
+    map.DrawLayersGrid(&bare);
+    EXPECT_EQ(map.get_snap_transform()->GetDirect(), fitted);
+
     ASSERT_TRUE(add_picture(map, dir.file("second.JPG")));
     EXPECT_EQ(map.GetLayerCount(), 2u);
 }

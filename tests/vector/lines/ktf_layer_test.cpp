@@ -2,7 +2,7 @@
 
 #include "tests/support/recording_ui_service.h"
 #include "tests/vector/lines/regrid_support.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 #include "vector/layer_polygon.h"
 
 using namespace model;

@@ -7,7 +7,7 @@
 
 #include "map/sf_map.h"
 #include "shapes/sf_geometry.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 #include "vector/layer_point.h"
 
 namespace points_test {
