@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace model {
@@ -28,7 +29,10 @@ struct run_queue {
 
     std::mutex lock;
     std::condition_variable changed;
-    std::vector<std::unique_ptr<cut_batch>> done;  // by run, until taken
+    // By run, made before any thread starts, so that a worker never allocates outside the
+    // cut it may fail in.
+    std::vector<cut_batch> batches;
+    std::vector<char> done;
     std::size_t next = 0;                          // the next run to cut
     std::size_t taken = 0;                         // runs taken
     bool finished = false;                         // nothing more is to be cut
@@ -36,18 +40,18 @@ struct run_queue {
     // Whether a run may be claimed now (the lock held).
     bool can_claim() const { return !finished && next < runs && next < taken + window; }
 
-    // Cuts run k (the lock not held) and files its batch.
+    // Cuts run k (the lock not held) and marks its batch done.
     void cut_run_k(std::size_t k, std::unique_lock<std::mutex>& held) {
         held.unlock();
-        auto batch = std::make_unique<cut_batch>();
+        cut_batch& batch = batches[k];
         const std::size_t first = k * length;
         try {
-            cut(first, std::min(count, first + length), *batch);
+            cut(first, std::min(count, first + length), batch);
         } catch (...) {
-            batch->error = std::current_exception();
+            batch.error = std::current_exception();
         }
         held.lock();
-        done[k] = std::move(batch);
+        done[k] = 1;
         changed.notify_all();
     }
 
@@ -108,26 +112,31 @@ void cut_in_order(std::size_t count, const cut_run& cut, const take_run& take) {
     queue.length = length;
     queue.runs = runs;
     queue.window = kRunsAhead * threads;
+    queue.batches.resize(runs);
     queue.done.resize(runs);
     worker_set workers{queue, {}};
-    // The calling thread cuts too, while the run it is to take next is not ready.
-    for (std::size_t t = 1; t < std::min(threads, runs); ++t) workers.threads.emplace_back([&queue] { queue.work(); });
+    // The calling thread cuts too, while the run it is to take next is not ready. A thread the
+    // system will not start (short of memory for its stack) leaves the work to the others.
+    try {
+        for (std::size_t t = 1; t < std::min(threads, runs); ++t) workers.threads.emplace_back([&queue] { queue.work(); });
+    } catch (const std::system_error&) {
+    }
 
     for (std::size_t k = 0; k < runs; ++k) {
-        std::unique_ptr<cut_batch> batch;
+        cut_batch batch;
         {
             std::unique_lock<std::mutex> held(queue.lock);
             while (!queue.done[k]) {
                 if (queue.can_claim()) queue.cut_run_k(queue.next++, held);
                 else queue.changed.wait(held);
             }
-            batch = std::move(queue.done[k]);
+            batch = std::move(queue.batches[k]);
             queue.taken = k + 1;
             queue.changed.notify_all();
         }
-        if (batch->error) std::rethrow_exception(batch->error);
+        if (batch.error) std::rethrow_exception(batch.error);
         const std::size_t first = k * length;
-        if (!take(first, std::min(count, first + length), *batch)) return;
+        if (!take(first, std::min(count, first + length), batch)) return;
     }
 }
 
