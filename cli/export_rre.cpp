@@ -20,12 +20,14 @@ int run_export_rre(const arguments& args) {
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
     const int quality = parse_quality(args);
+    const int threads = parse_threads(args);
     std::vector<formats::control_point> points = read_footholds(args);
 
     const std::string& input = args.positional()[0];
     model::CSFMap map;
     assume_crs(map, args);
-    model::CSFLayerRRE* layer = add_picture(map, input);
+    // A JPEG or BMP picture is read as the layer is written, band by band, never whole.
+    model::CSFLayerRRE* layer = add_picture_to_export(map, input);
     if (!points.empty()) {
         // Footholds given replace the ones the picture's georeferencing brought.
         layer->GetFootHolds().Clear();
@@ -41,7 +43,7 @@ int run_export_rre(const arguments& args) {
                           "carries its georeferencing");
     }
     std::string cause;
-    if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))
+    if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause, threads))
         throw cannot("write", output, cause);
     write_georeferencing(args, layer->m_trSnap, {});
 

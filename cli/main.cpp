@@ -24,6 +24,7 @@ const option gcp_option{"--gcp", "X,Y,LON,LAT",
                         true};
 const option points_option{"--points", "FILE.points",
                            "the footholds of a QGIS control point file instead of --gcp (default: none)"};
+const option threads_option{"--threads", "N", "the threads to work on, 1 to 256 (default: one for each core)"};
 const option world_file_option{"--world-file", "OUT",
                                "also write the world file placing the picture for GIS tools, e.g. OUT.jgw "
                                "(default: none)"};
@@ -88,12 +89,14 @@ const std::vector<cli::command>& commands() {
          "write it as an RRE layer of JPEG frames, the layer at byte 0 of a file of its own; print the "
          "picture and frame sizes, the frame grid and the fit. A picture that carries its "
          "georeferencing (GeoTIFF, world file, .aux.xml) brings its own footholds; --gcp or --points "
-         "replace them",
+         "replace them. JPEG and BMP pictures are read band by band, never whole, and each band's "
+         "frames are encoded on every thread; the file is the same whatever their number",
          {{"-o", "OUT.rre", "the RRE layer to write (required)"},
           gcp_option,
           points_option,
           quality_option,
           world_file_option,
+          threads_option,
           json_option,
           cli::assume_crs_option},
          cli::run_export_rre},
@@ -115,8 +118,10 @@ const std::vector<cli::command>& commands() {
         {"regrid",
          "FILE.shp",
          "cut a line or polygon shapefile into grid cells as saving a map does and print the piece "
-         "counts and the shapes per cell",
+         "counts and the shapes per cell. Shapes are cut on every thread and their pieces joined in "
+         "shape order; the pieces are the same whatever their number",
          {{"--grid", "COLUMNSxROWS", "the grid, each 1 to 1000 (default 10x10)"},
+          threads_option,
           json_option,
           {"--pieces", nullptr, "add every piece with its cell, record and points (implies --json)"},
           cli::code_page_option,

@@ -82,6 +82,16 @@ value crs_value(const model::CSFLayer& layer) {
     };
 }
 
+int parse_threads(const arguments& args) {
+    constexpr int kMaxThreads = 256;
+    if (!args.has("--threads")) return 0;
+    const std::string text = args.get("--threads");
+    const bool digits = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    const int threads = digits ? std::stoi(text) : 0;
+    if (threads < 1 || threads > kMaxThreads) throw usage_error("--threads takes 1 to " + std::to_string(kMaxThreads));
+    return threads;
+}
+
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,
                                                           const std::string& names, std::uint32_t max) {
     auto fail = [&]() -> std::uint32_t {

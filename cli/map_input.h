@@ -34,6 +34,9 @@ value crs_value(const model::CSFLayer& layer);
 // program.
 std::string icon_folder(const arguments& args);
 
+// --threads N, 1 to 256; 0 (one for each core) when it is not given.
+int parse_threads(const arguments& args);
+
 // "AxB" of an option such as --size 800x600: both whole numbers from 1 to max, else a
 // usage_error naming the option and what it takes.
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,

@@ -1,6 +1,7 @@
 #include "cli/raster_input.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "cli/footholds.h"
 #include "cli/map_input.h"
@@ -38,6 +39,22 @@ std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer
         points.push_back({plane.x, plane.y, ground->x, ground->y, footholds.IsUsed(i)});
     }
     return points;
+}
+
+model::CSFLayerRRE* add_picture_to_export(model::CSFMap& map, const std::string& path) {
+    // Only the library's own codecs read a picture band by band; GDAL's pictures come whole.
+    if (model::is_gdal_picture(path)) return add_picture(map, path);
+    if (!is_picture(path)) throw usage_error("not a .bmp, .jpg, .jpeg, .png, .tif or .tiff picture: " + path);
+    // A map of its own for the picture: the checks Add Layers makes against other pictures
+    // have nothing to check.
+    auto layer = std::make_unique<model::CSFLayerRRE>(&map);
+    layer->m_pTransform = map.get_snap_transform();
+    if (layer->import_raster_header(platform::file_name_part(path), path) != 0)
+        throw cannot("read", path, open_cause(path, "its header is not one of a picture the library reads"));
+    model::CSFLayerRRE* added = layer.get();
+    map.AddLayer(std::move(layer));
+    map.RecomputeBounds();
+    return added;
 }
 
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {

@@ -26,6 +26,10 @@ model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path);
 // The footholds of a layer as control points, in order.
 std::vector<formats::control_point> footholds_of(const model::CSFLayerRRE& layer);
 
+// The same for a picture that is only to be exported: the header of a JPEG or BMP picture is
+// read, its pixels left in the file for the export to read band by band. Same errors.
+model::CSFLayerRRE* add_picture_to_export(model::CSFMap& map, const std::string& path);
+
 // The size a render is drawn at without --size: the first picture's among the inputs (no
 // side above max), as the view scrolled to its top-left corner shows it, or the fallback.
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max);

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/map_input.h"
 #include "map/sf_map.h"
+#include "shapes/ordered_cut.h"
 #include "vector/layer_line.h"
 #include "vector/layer_polygon.h"
 
@@ -40,6 +41,8 @@ int run_regrid(const arguments& args) {
     if (args.positional().size() != 1) throw usage_error("regrid takes exactly one FILE.shp");
     const std::string& path = args.positional()[0];
     const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
+
+    model::set_cut_threads(parse_threads(args));
 
     model::CSFMap map;
     assume_crs(map, args);

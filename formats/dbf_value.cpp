@@ -52,6 +52,11 @@ bool parse_dbf_date(std::string_view text, double& days) {
 
 CDBFValue read_dbf_value(std::uint32_t kind, std::string_view raw, const platform::CCodePage& code_page) {
     CDBFValue value;
+    read_dbf_value(kind, raw, code_page, value);
+    return value;
+}
+
+void read_dbf_value(std::uint32_t kind, std::string_view raw, const platform::CCodePage& code_page, CDBFValue& value) {
     switch (kind) {
         case CDBF::kindNumber:
             if (parse_dbf_number(raw, value.m_dValue)) value.m_nKind = kind;
@@ -59,7 +64,7 @@ CDBFValue read_dbf_value(std::uint32_t kind, std::string_view raw, const platfor
         case CDBF::kindText:
             // A blank text field is null, as for every other type.
             if (!trim_blanks(raw).empty()) {
-                value.m_strValue = code_page.ToUTF16(raw);
+                code_page.ToUTF16(raw, value.m_strValue);
                 value.m_nKind = kind;
             }
             break;
@@ -78,7 +83,6 @@ CDBFValue read_dbf_value(std::uint32_t kind, std::string_view raw, const platfor
         }
         default: break;
     }
-    return value;
 }
 
 }  // namespace formats

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -69,6 +70,10 @@ struct CCodePage::converters {
     iconv_t decode = no_converter;  // code page -> UTF-16LE
     iconv_t encode = no_converter;  // UTF-16LE -> code page
     std::string question_mark;      // '?' as this code page writes it
+    // Printable ASCII reads as itself: true of nearly every code page a table names, false
+    // where a byte of that range can start something else (UTF-7, HZ) or means another
+    // character.
+    bool ascii_as_is = false;
 
     ~converters() {
         if (decode != no_converter) iconv_close(decode);
@@ -87,6 +92,17 @@ CCodePage::CCodePage(const std::string& name) : m_strName(name), m_pConverters(n
                                           });
         m_pConverters->question_mark.assign(bytes.begin(), bytes.end());
         if (m_pConverters->question_mark.empty()) m_pConverters->question_mark = "?";
+
+        std::string probe;
+        for (char c = 0x20; c < 0x7F; ++c) probe.push_back(c);
+        probe += "+AGE- ~{a~} ~~";
+        std::vector<char> read =
+            convert(m_pConverters->decode, probe.data(), probe.size(),
+                    [](const char*, std::size_t left, std::vector<char>&) { return left; });
+        bool same = read.size() == 2 * probe.size();
+        for (std::size_t i = 0; same && i < probe.size(); ++i)
+            same = read[2 * i] == probe[i] && read[2 * i + 1] == 0;
+        m_pConverters->ascii_as_is = same;
     }
 }
 
@@ -96,8 +112,20 @@ bool CCodePage::IsValid() const {
     return m_pConverters->decode != no_converter && m_pConverters->encode != no_converter;
 }
 
+void CCodePage::ToUTF16(std::string_view text, std::u16string& out) const {
+    const bool plain = IsValid() && m_pConverters->ascii_as_is &&
+                       std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (plain)
+        out.assign(text.begin(), text.end());
+    else
+        out = ToUTF16(text);
+}
+
 std::u16string CCodePage::ToUTF16(std::string_view text) const {
     if (!IsValid() || text.empty()) return {};
+    if (m_pConverters->ascii_as_is &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return std::u16string(text.begin(), text.end());
     std::vector<char> bytes =
         convert(m_pConverters->decode, text.data(), text.size(),
                 [](const char*, std::size_t, std::vector<char>& replacement) {

@@ -22,6 +22,8 @@ public:
 
     // Bytes that are not text in this code page become U+FFFD.
     std::u16string ToUTF16(std::string_view text) const;
+    // The same into out, reusing its memory.
+    void ToUTF16(std::string_view text, std::u16string& out) const;
     // Characters this code page cannot hold become '?'.
     std::string FromUTF16(std::u16string_view text) const;
 

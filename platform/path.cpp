@@ -1,5 +1,7 @@
 #include "platform/path.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -50,6 +52,14 @@ std::vector<std::string> list_files(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool get_file_status(const std::string& path, file_status& status) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    status.size = static_cast<std::uint64_t>(st.st_size);
+    status.modified = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
 }
 
 }  // namespace platform

@@ -26,6 +26,8 @@ public:
     void Discard() noexcept;
 
     const std::string& GetTargetPath() const { return m_strTarget; }
+    // False for a target written in place (a device, a pipe), which may not be able to seek.
+    bool replaces_target() const { return !m_strTemporary.empty(); }
 
 private:
     std::string m_strTarget;

@@ -34,6 +34,9 @@ public:
     // cannot be made; get_error says why, and no further body is asked for.
     virtual bool next_frame(std::vector<std::uint8_t>& body) = 0;
     virtual const std::string& get_error() const = 0;
+    // After a failure: whether it was the picture's own data that could not be read (the
+    // picture is damaged or cut short), rather than a frame that could not be made of it.
+    virtual bool picture_unreadable() const { return false; }
 };
 
 // The JPEG file of the rectangle [left, left + width) x [top, top + height) of a picture

@@ -1,7 +1,6 @@
 #include "raster/layer_rre.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "georef/snap.h"
 #include "map/sf_map.h"
@@ -14,6 +13,7 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "platform/ui_service.h"
+#include "raster/band_frames.h"
 #include "raster/embedded_layer.h"
 #include "raster/frame_source.h"
 #include "raster/gdal_picture.h"
@@ -27,17 +27,13 @@ namespace nimbra = tarvel_tech::nimbra;
 
 namespace {
 
-std::string upper_tail(const std::string& name, std::size_t count) {
-    std::string tail = name.size() >= count ? name.substr(name.size() - count) : std::string();
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
-}
-
 // The codec a picture file's name asks for, or none.
 std::unique_ptr<nimbra::image> codec_for_name(const std::string& name) {
-    const std::string kind = upper_tail(name, 3);
-    if (kind == "JPG" || upper_tail(name, 4) == "JPEG") return std::make_unique<nimbra::jpg_image>();
-    if (kind == "BMP") return std::make_unique<nimbra::bmp_image>();
+    switch (picture_kind_of(name)) {
+        case picture_kind::jpeg: return std::make_unique<nimbra::jpg_image>();
+        case picture_kind::bitmap: return std::make_unique<nimbra::bmp_image>();
+        case picture_kind::none: break;
+    }
     return nullptr;
 }
 
@@ -50,7 +46,7 @@ CSFLayerRRE::~CSFLayerRRE() = default;
 bool CSFLayerRRE::has_picture() const { return m_pPicture && **m_pPicture; }
 
 platform::CSize CSFLayerRRE::get_picture_size() const {
-    if (!has_picture()) return {};
+    if (!has_picture()) return m_pPicture || m_source.empty() ? platform::CSize{} : m_szSource;
     return {m_pPicture->get_info().biWidth, m_pPicture->get_info().biHeight};
 }
 
@@ -58,12 +54,14 @@ georef::CTrRSS* CSFLayerRRE::drawing_transform() const { return dynamic_cast<geo
 
 int CSFLayerRRE::ImportRaster(const std::string& name, const std::string& path) {
     if (path.empty()) return 1;
+    m_source = {};
     if (is_gdal_picture(name)) {
         m_pPicture = read_gdal_picture(path);
         if (!m_pPicture) return 1;
     } else {
         m_pPicture = codec_for_name(name);
         if (!m_pPicture) return 1;
+        const picture_file before = picture_file::look_at(path, picture_kind_of(name));
         try {
             if (!m_pPicture->load(path)) return 1;
         } catch (const platform::CException&) {
@@ -71,9 +69,37 @@ int CSFLayerRRE::ImportRaster(const std::string& name, const std::string& path) 
                                       platform::MB_OK | platform::MB_ICONEXCLAMATION);
             return 1;
         }
+        // A file that changed while it was read may not hold the picture that was read.
+        if (before.unchanged()) m_source = before;
     }
     m_strPath = path;
+    m_szSource = get_picture_size();
     // A picture that says where it lies is placed at once.
+    place_by_georeferencing(path);
+    return 0;
+}
+
+int CSFLayerRRE::import_raster_header(const std::string& name, const std::string& path) {
+    if (path.empty()) return 1;
+    m_source = {};
+    m_pPicture.reset();
+    const picture_kind kind = picture_kind_of(name);
+    if (kind == picture_kind::none) return 1;
+    const picture_file file = picture_file::look_at(path, kind);
+    nimbra::picture_header header;
+    try {
+        platform::CFile picture;
+        if (file.empty() || !picture.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return 1;
+        const bool known = kind == picture_kind::jpeg ? nimbra::jpg_image::read_header(&picture, header)
+                                                      : nimbra::bmp_image::read_header(&picture, header);
+        if (!known || !file.unchanged()) return 1;
+    } catch (const platform::CException&) {
+        platform::ui().MessageBox(kMsgImageLoad, kCaptionLoadImageFailed, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return 1;
+    }
+    m_strPath = path;
+    m_source = file;
+    m_szSource = {header.width, header.height};
     place_by_georeferencing(path);
     return 0;
 }
@@ -114,13 +140,46 @@ bool CSFLayerRRE::snap(bool announce) {
         announce);
 }
 
+std::unique_ptr<frame_source> CSFLayerRRE::export_frames(int quality, int threads, bool from_file,
+                                                        std::string* cause) const {
+    if (!from_file) return has_picture() ? std::make_unique<picture_frames>(*m_pPicture, quality) : nullptr;
+    if (!m_source.unchanged()) return nullptr;
+    std::string why;
+    std::unique_ptr<band_frames> frames = band_frames::open(m_source.path, m_source.kind, quality, threads, why);
+    // The file's header must still describe the picture the layer took from it.
+    if (frames && (frames->get_width() != m_szSource.cx || frames->get_height() != m_szSource.cy)) {
+        frames.reset();
+        why = "the picture's size has changed";
+    }
+    if (!frames && cause) *cause = "cannot read " + m_source.path + ": " + why;
+    return frames;
+}
+
+std::unique_ptr<nimbra::write_layer> CSFLayerRRE::build_layer(const georef::CTrRSS& transform,
+                                                              std::string* cause) const {
+    // Should the picture's file fail to read after all, the picture in memory still serves.
+    for (const bool from_file : {true, false}) {
+        std::unique_ptr<frame_source> frames = export_frames(m_nQuality, 0, from_file, cause);
+        if (!frames) continue;
+        auto layer = std::make_unique<nimbra::write_layer>();
+        if (build_rre_layer(*frames, transform, *layer, cause)) return layer;
+        if (!frames->picture_unreadable() || !from_file) return nullptr;
+    }
+    if (cause && cause->empty()) *cause = "the layer has no picture";
+    return nullptr;
+}
+
 bool CSFLayerRRE::ExportRRE(platform::CFile* target, const georef::CTrRSS& transform, std::string* cause) const {
-    if (!has_picture()) {
-        if (cause) *cause = "the layer has no picture";
+    if (!target) {
+        if (cause) *cause = "there is no picture or no file to write it to";
         return false;
     }
-    picture_frames frames(*m_pPicture, m_nQuality);
-    return export_rre(&frames, transform, target, cause);
+    std::unique_ptr<nimbra::write_layer> layer = build_layer(transform, cause);
+    if (!layer) return false;
+    write_u32(*target, body_length(*layer));
+    if (layer->save(target)) return true;
+    if (cause) *cause = "the layer cannot be written";
+    return false;
 }
 
 void CSFLayerRRE::WriteDocument(platform::CFile& file) {
@@ -129,16 +188,14 @@ void CSFLayerRRE::WriteDocument(platform::CFile& file) {
     try {
         // The layer is built before anything is written, so that a picture that cannot be
         // exported leaves no record behind at all.
-        if (!has_picture()) return;
-        picture_frames frames(*m_pPicture, m_nQuality);
-        nimbra::write_layer layer;
-        if (!build_rre_layer(frames, m_trSnap, layer)) return;
+        std::unique_ptr<nimbra::write_layer> layer = build_layer(m_trSnap, nullptr);
+        if (!layer) return;
         write_u32(file, kLayerRRE);
         write_u32(file, static_cast<std::uint32_t>(name.size()));
         file.Write(name.data(), name.size());
         write_u32(file, m_nIndex);
-        write_u32(file, body_length(layer));
-        layer.save(&file);
+        write_u32(file, body_length(*layer));
+        layer->save(&file);
     } catch (const platform::CException&) {
         platform::ui().MessageBox(kMsgImageLoad, kCaptionSaveFileFailed, platform::MB_OK | platform::MB_ICONEXCLAMATION);
         // The document now holds part of a record; its writer must not take it for whole.
@@ -155,6 +212,7 @@ read_result CSFLayerRRE::ReadDocument(platform::CFile& file) {
         std::uint32_t index = 0, bodies = 0;
         if (!read_u32(file, index) || !read_u32(file, bodies)) return read_failed;
         m_strName = name;
+        m_source = {};
 
         embedded_rre_layer layer;
         if (!layer.load_embedded(file)) return read_failed;
@@ -166,7 +224,8 @@ read_result CSFLayerRRE::ReadDocument(platform::CFile& file) {
 
         const auto& header = layer.get_header();
         const std::int64_t frames = std::int64_t{header.get_count_longitude_frames()} * header.get_count_latitude_frames();
-        m_strName += "-" + std::to_string(frames);
+        m_strName += '-';
+        m_strName += std::to_string(frames);
 
         auto picture = std::make_unique<nimbra::layer_image>();
         if (!picture->load(&layer)) {

@@ -7,13 +7,17 @@
 #include "georef/foot_hold.h"
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
+#include "raster/picture_file.h"
 #include "raster/raster_view.h"
 
 namespace tarvel_tech::nimbra {
 class image;
-}
+class write_layer;
+}  // namespace tarvel_tech::nimbra
 
 namespace model {
+
+class frame_source;
 
 inline constexpr char kMsgImageLoad[] = "Image load..";
 inline constexpr char kCaptionLoadImageFailed[] = "Load image failed...\n";
@@ -34,6 +38,10 @@ public:
     // The picture of a .jpg, .jpeg or .bmp file (chosen by the name's end, whatever its
     // case). 1 for an empty path, a name of another kind or a picture that cannot be read.
     int ImportRaster(const std::string& name, const std::string& path) override;
+    // The same for a layer that is only to be exported: the picture's size from its header,
+    // its pixels left in the file, from which the export reads them band by band. 1 as
+    // ImportRaster answers it, when the header is not one the codec takes.
+    int import_raster_header(const std::string& name, const std::string& path);
     // The RRE record after its tag: the name grows by "-" and the frame count, the
     // transformation goes to the drawing transformation and the snap copy, and the frames
     // are decoded into the picture. read_failed when the record, its layer or a frame
@@ -64,6 +72,14 @@ public:
     // The export routine of the map document: the picture's frames through the
     // transformation, at the target's position (the length of the bodies, then the layer).
     bool ExportRRE(platform::CFile* target, const georef::CTrRSS& transform, std::string* cause = nullptr) const;
+    // Whether there is a picture to export, in memory or in the file it came from.
+    bool can_export() const { return has_picture() || m_source.unchanged(); }
+    // The frames an export takes. from_file: read again from the picture's file, band by
+    // band on threads (below 1: one for each core), when that file is still as it was
+    // imported; none otherwise (with the reason in cause when the file is there but cannot
+    // be read). Else cut from the picture in memory; none without one.
+    std::unique_ptr<frame_source> export_frames(int quality, int threads, bool from_file,
+                                                std::string* cause = nullptr) const;
 
     // What the view gives: its scroll position and client rectangle.
     void SetView(const platform::CPoint& scroll, const platform::CRect& client) { m_view.set(scroll, client); }
@@ -73,8 +89,9 @@ public:
     georef::CFootHold& GetFootHolds() { return m_FootHolds; }
     const georef::CFootHold& GetFootHolds() const { return m_FootHolds; }
 
+    // Whether the picture's pixels are in memory.
     bool has_picture() const;
-    // The picture's size, 0 x 0 without one.
+    // The picture's size, 0 x 0 without one (its header's when only that was read).
     platform::CSize get_picture_size() const;
     // The JPEG quality of the frames the layer is exported with.
     void set_quality(int quality) { m_nQuality = quality; }
@@ -84,8 +101,16 @@ public:
     georef::CFootHold m_FootHolds;
     georef::CTrRSS m_trSnap;
     int m_nQuality = 75;
+    // The file the picture was imported from, as it was then; empty for a picture that did
+    // not come from a file of its own.
+    picture_file m_source;
+    platform::CSize m_szSource;
 
 private:
+    // The layer the export writes, from the picture's file when that is as imported and from
+    // the picture in memory otherwise; none, after the operator has been told why.
+    std::unique_ptr<tarvel_tech::nimbra::write_layer> build_layer(const georef::CTrRSS& transform,
+                                                                  std::string* cause) const;
     georef::CTrRSS* drawing_transform() const;
     bool snap(bool announce);
     // The box on the ground of the picture's outer edges through the transformation.

@@ -32,6 +32,14 @@ inline constexpr char kMsgSnapBeforeExport[] = "You must snap the previous layer
 bool build_rre_layer(frame_source& source, const georef::CTrRSS& transform, tarvel_tech::nimbra::write_layer& layer,
                      std::string* cause = nullptr);
 
+// The same layer written straight to the target as its frames come, at the target's
+// position, holding no more of it than the frames in flight: the bytes are those save
+// writes for the layer build_rre_layer makes. The target must be able to seek back to the
+// index. On a failure the target holds part of a layer. File errors leave as the
+// platform's exceptions.
+bool stream_rre_layer(frame_source& source, const georef::CTrRSS& transform, platform::CFile& target,
+                      std::string* cause = nullptr);
+
 // The length of a layer's frame bodies together: from the first body's start to the last
 // one's end.
 std::uint32_t body_length(const tarvel_tech::nimbra::write_layer& layer);
@@ -45,10 +53,14 @@ bool export_rre(frame_source* source, const georef::CTrRSS& transform, platform:
                 std::string* cause = nullptr);
 
 // The stand-alone export: the map's raster layer, through the map's snap transformation, as
-// a file of its own (the layer at byte 0). The file replaces the one at the path only once
-// it is complete. Refused with "You must snap the previous layer..." while the map's snap
-// transformation is not fitted. False, with the reason in cause, when there is nothing to
-// export or the file cannot be written.
-bool export_raster_layer(const CSFMap& map, const std::string& path, int quality, std::string* cause = nullptr);
+// a file of its own (the layer at byte 0), written as the frames come. The frames are read
+// from the layer's picture file while it is as it was imported, band by band on threads
+// (below 1: one for each core), else cut from the picture in memory. The file replaces the
+// one at the path only once it is complete. Refused with "You must snap the previous
+// layer..." while the map's snap transformation is not fitted. False, with the reason in
+// cause, when there is nothing to export, the picture cannot be read or the file cannot be
+// written.
+bool export_raster_layer(const CSFMap& map, const std::string& path, int quality, std::string* cause = nullptr,
+                         int threads = 0);
 
 }  // namespace model

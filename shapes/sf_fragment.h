@@ -49,6 +49,14 @@ public:
     std::int32_t m_nNextColumn = -1;
     std::int32_t m_nPrevRow = -1;
     std::vector<std::unique_ptr<CSFShape>> m_aShapes;
+
+private:
+    // Whether anything of the cell's shapes could show in the view: the box of their points,
+    // worked out on the first redraw and again when shapes have been added since.
+    bool may_show(const class view_box& seen) const;
+    mutable CSFRect m_rcShapes;
+    mutable std::size_t m_nShapesBoxed = 0;
+    mutable bool m_bUnboxed = true;  // some shape has a point that is not a number, or is no line
 };
 
 }  // namespace model

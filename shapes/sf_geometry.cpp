@@ -4,20 +4,6 @@
 
 namespace model {
 
-bool CSFRect::Stretch(const CSFPt& p) {
-    const CSFRect before = *this;
-    if (is_zero()) {
-        minX = maxX = p.X;
-        minY = maxY = p.Y;
-    } else {
-        if (p.X < minX) minX = p.X;
-        if (p.X > maxX) maxX = p.X;
-        if (p.Y < minY) minY = p.Y;
-        if (p.Y > maxY) maxY = p.Y;
-    }
-    return !(before == *this);
-}
-
 bool CSFRect::Union(const CSFRect& other) {
     const CSFRect before = *this;
     if (other.minX < minX) minX = other.minX;

@@ -25,7 +25,19 @@ struct CSFRect {
 
     // Takes the point into the box; the untouched all-zero box becomes the point itself.
     // Answers whether the box changed.
-    bool Stretch(const CSFPt& point);
+    bool Stretch(const CSFPt& point) {
+        const CSFRect before = *this;
+        if (is_zero()) {
+            minX = maxX = point.X;
+            minY = maxY = point.Y;
+        } else {
+            if (point.X < minX) minX = point.X;
+            if (point.X > maxX) maxX = point.X;
+            if (point.Y < minY) minY = point.Y;
+            if (point.Y > maxY) maxY = point.Y;
+        }
+        return !(before == *this);
+    }
     // Widens each side to take in the other box, with no emptiness test.
     bool Union(const CSFRect& other);
     bool is_zero() const { return minX == 0.0 && minY == 0.0 && maxX == 0.0 && maxY == 0.0; }

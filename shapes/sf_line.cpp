@@ -13,7 +13,8 @@ namespace model {
 namespace {
 
 // Part starts must stand in order inside the points, or drawing would leave the array.
-bool parts_are_sound(const std::vector<std::int32_t>& parts, std::uint32_t points) {
+template <class Parts>
+bool parts_are_sound(const Parts& parts, std::uint32_t points) {
     std::int64_t previous = 0;
     for (std::int32_t start : parts) {
         if (start < previous || static_cast<std::int64_t>(start) > points) return false;
@@ -49,27 +50,35 @@ read_result CSFLine::read_parts_record(platform::CFile& file, bool stretch_by_po
         return read_ok;
     }
     if (content < 40) return read_failed;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(content));
-    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
-
-    const std::uint8_t* p = bytes.data();
-    m_rcBox = {get_le_double(p), get_le_double(p + 8), get_le_double(p + 16), get_le_double(p + 24)};
-    const std::int32_t parts = get_le_i32(p + 32), points = get_le_i32(p + 36);
+    std::uint8_t fixed[40];
+    if (!read_exact(file, fixed, sizeof fixed)) return read_failed;
+    m_rcBox = {get_le_double(fixed), get_le_double(fixed + 8), get_le_double(fixed + 16), get_le_double(fixed + 24)};
+    const std::int32_t parts = get_le_i32(fixed + 32), points = get_le_i32(fixed + 36);
     // Counts beyond the record's own contents (or negative) describe no shape.
-    if (parts < 0 || points < 0 || 40 + 4 * std::int64_t{parts} + 16 * std::int64_t{points} > content) return read_failed;
-    m_pParts.resize(static_cast<std::size_t>(parts));
-    p += 40;
-    for (auto& start : m_pParts) start = get_le_i32(p), p += 4;
+    const std::int64_t used = 40 + 4 * std::int64_t{parts} + 16 * std::int64_t{points};
+    if (parts < 0 || points < 0 || used > content) return read_failed;
+
+    // Both arrays are read as the file has them, then taken value by value into the shape.
+    thread_local std::vector<std::uint8_t> bytes;
+    bytes.resize(static_cast<std::size_t>(used - 40));
+    if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
+    const std::uint8_t* p = bytes.data();
+    m_pParts.reserve(static_cast<std::size_t>(parts));
+    for (std::int32_t k = 0; k < parts; ++k, p += 4) m_pParts.push_back(get_le_i32(p));
     if (!parts_are_sound(m_pParts, static_cast<std::uint32_t>(points))) {
         m_pParts.clear();
         return read_failed;
     }
-    m_pPoints.resize(static_cast<std::size_t>(points));
-    for (auto& pt : m_pPoints) {
-        pt = {get_le_double(p), get_le_double(p + 8)};
-        p += 16;
+    m_pPoints.reserve(static_cast<std::size_t>(points));
+    for (std::int32_t k = 0; k < points; ++k, p += 16) {
+        const CSFPt pt{get_le_double(p), get_le_double(p + 8)};
+        m_pPoints.push_back(pt);
         if (stretch_by_points) m_rcBox.Stretch(pt);
     }
+    // A record far larger than the others does not keep its memory for the rest.
+    if (bytes.capacity() > (std::size_t{1} << 20)) std::vector<std::uint8_t>().swap(bytes);
+    // Measures and heights after the points are not kept.
+    if (used < content) file.Seek(content - used, platform::CFile::current);
     m_nParts = static_cast<std::uint32_t>(parts);
     m_nPoints = static_cast<std::uint32_t>(points);
     return read_ok;
@@ -82,7 +91,7 @@ read_result CSFLine::Read(platform::CFile& file) {
     if (4 * std::uint64_t{parts} + 16 * std::uint64_t{points} > bytes_left(file)) return read_failed;
     std::vector<std::uint8_t> bytes(4 * std::size_t{parts} + 16 * std::size_t{points});
     if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
-    std::vector<std::int32_t> part_starts(parts);
+    std::pmr::vector<std::int32_t> part_starts(parts);
     const std::uint8_t* p = bytes.data();
     for (auto& start : part_starts) start = platform::endian::get_le_i32(p), p += 4;
     if (!parts_are_sound(part_starts, points)) return read_failed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory_resource>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -15,6 +16,9 @@ class point_source;
 class CSFLine : public CSFShape {
 public:
     CSFLine() = default;
+    // A line whose points and parts take their memory from the arena, which must outlive it
+    // (and every line its arrays are moved to): the lines of a layer read from a file.
+    explicit CSFLine(std::pmr::memory_resource* memory) : m_pPoints(memory), m_pParts(memory) {}
     CSFLine(std::int32_t record, std::uint32_t parts, std::uint32_t points, const std::int32_t* part_starts,
             const CSFPt* point_list);
 
@@ -32,8 +36,8 @@ public:
 
     std::uint32_t m_nParts = 0;
     std::uint32_t m_nPoints = 0;
-    std::vector<CSFPt> m_pPoints;
-    std::vector<std::int32_t> m_pParts;
+    std::pmr::vector<CSFPt> m_pPoints;
+    std::pmr::vector<std::int32_t> m_pParts;
     platform::CPoint m_ptScreen;
     CSFPt m_ptWork;
 

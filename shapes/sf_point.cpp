@@ -6,6 +6,7 @@
 
 #include "georef/transform.h"
 #include "platform/device_context.h"
+#include "platform/endian.h"
 #include "platform/file_io.h"
 #include "shapes/picture.h"
 #include "shapes/point_source.h"
@@ -35,8 +36,13 @@ void CSFPoint::Write(platform::CFile& file) const {
 }
 
 read_result CSFPoint::ReadShp(platform::CFile& file) {
-    if (!read_record_header(file)) return read_failed;
-    if (!read_double(file, m_pt.X) || !read_double(file, m_pt.Y)) return read_failed;
+    // The record header and the point, in one read.
+    std::uint8_t record[28];
+    if (!read_exact(file, record, sizeof record)) return read_failed;
+    m_nRecord = platform::endian::get_be_i32(record);
+    m_nContentLength = platform::endian::get_be_i32(record + 4);
+    m_nShapeType = platform::endian::get_le_i32(record + 8);
+    m_pt = {platform::endian::get_le_double(record + 12), platform::endian::get_le_double(record + 20)};
     m_rcBox.Stretch(m_pt);
     // Contents beyond the shape type and the two coordinates (a measure, say) are skipped.
     const std::int64_t surplus = 2 * std::int64_t{m_nContentLength} - 20;
@@ -60,9 +66,9 @@ void CSFPoint::DrawPoint(platform::CDC* dc, georef::CTransform* transform, CPict
     }
     if (!labels) return;
     for (std::size_t i = 0; i < labels->size(); ++i) {
-        if (!(*labels)[i] || i >= m_aAttributes.size()) continue;
+        if (!(*labels)[i] || i >= static_cast<std::size_t>(get_attribute_count())) continue;
         // No value draws nothing.
-        const std::u16string text = m_aAttributes[i].label_text();
+        const std::u16string text = GetAttribute(static_cast<int>(i)).label_text();
         if (!text.empty()) dc->TextOut(shifted(x, offset), shifted(y, offset), text);
     }
 }

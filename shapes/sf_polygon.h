@@ -10,6 +10,7 @@ namespace model {
 class CSFPolygon : public CSFLine {
 public:
     CSFPolygon() = default;
+    explicit CSFPolygon(std::pmr::memory_resource* memory) : CSFLine(memory) {}
     CSFPolygon(std::int32_t record, std::uint32_t parts, std::uint32_t points, const std::int32_t* part_starts,
                const CSFPt* point_list)
         : CSFLine(record, parts, points, part_starts, point_list) {}

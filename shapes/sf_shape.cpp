@@ -25,17 +25,13 @@ read_result CSFShape::ReadShp(platform::CFile& file) { return read_record_header
 void CSFShape::Write(platform::CFile& file) const { platform::file_io::write_i32(file, m_nRecord); }
 
 void CSFShape::SetAttributeCount(int count) {
-    if (count > 0) m_aAttributes.assign(static_cast<std::size_t>(count), _attrValue{});
+    if (count <= 0) return;
+    const std::vector<_attrValue> zeros(static_cast<std::size_t>(count));
+    m_aAttributes.assign(zeros.data(), count);
 }
 
-void CSFShape::SetAttribute(int index, const _attrValue& value) {
-    if (index >= 0 && static_cast<std::size_t>(index) < m_aAttributes.size())
-        m_aAttributes[static_cast<std::size_t>(index)] = value;
-}
+void CSFShape::SetAttribute(int index, const _attrValue& value) { m_aAttributes.set(index, value); }
 
-_attrValue CSFShape::GetAttribute(int index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_aAttributes.size()) return {};
-    return m_aAttributes[static_cast<std::size_t>(index)];
-}
+_attrValue CSFShape::GetAttribute(int index) const { return m_aAttributes.get(index); }
 
 }  // namespace model

@@ -5,6 +5,7 @@
 
 #include "platform/object.h"
 #include "shapes/attr_value.h"
+#include "shapes/attribute_list.h"
 #include "shapes/read_result.h"
 #include "shapes/sf_geometry.h"
 
@@ -38,7 +39,12 @@ public:
     void SetAttributeCount(int count);
     void SetAttribute(int index, const _attrValue& value);
     _attrValue GetAttribute(int index) const;
-    int get_attribute_count() const { return static_cast<int>(m_aAttributes.size()); }
+    int get_attribute_count() const { return m_aAttributes.size(); }
+    // Every value at once, from the layer's arena when one is given (which must then
+    // outlive the shape); what filling a layer's shapes from a table uses.
+    void set_attributes(const _attrValue* values, int count, std::pmr::memory_resource* arena = nullptr) {
+        m_aAttributes.assign(values, count, arena);
+    }
 
     // A record that says it holds no shape (shape type 0).
     bool is_null_record() const { return m_nShapeType == 0; }
@@ -46,7 +52,7 @@ public:
     std::int32_t m_nRecord = 0;
     std::int32_t m_nShapeType = 0;
     std::int32_t m_nContentLength = 0;
-    std::vector<_attrValue> m_aAttributes;
+    attribute_list m_aAttributes;
     CSFRect m_rcBox;
 
 protected:

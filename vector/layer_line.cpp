@@ -13,7 +13,9 @@
 #include "platform/ui_service.h"
 #include "shapes/cell_grid.h"
 #include "shapes/line_cutter.h"
+#include "shapes/ordered_cut.h"
 #include "shapes/piece.h"
+#include "shapes/view_box.h"
 #include "shapes/sf_polygon.h"
 #include "map/ktf_source.h"
 
@@ -42,7 +44,9 @@ CSFShape* CSFLayerLine::GetShape(std::uint32_t index) {
 
 int CSFLayerLine::CountRecords(platform::CFile& file) {
     CSFLayer::CountRecords(file);
-    m_pShapes.assign(m_nShapes, CSFLine{});
+    // A big file's points fill memory in one go: from an arena of large pages.
+    m_memory.push_back(std::make_unique<platform::bulk_resource>());
+    platform::assign_bulk(m_pShapes, m_nShapes, [this] { return CSFLine(m_memory.back().get()); });
     return 0;
 }
 
@@ -58,7 +62,9 @@ void CSFLayerLine::stroke_lines(platform::CDC* dc, bool by_cells) {
     if (by_cells) {
         for (const CSFFragment& cell : m_pLineCells) cell.DrawShapes(dc, transform);
     } else {
-        for (CSFLine& line : m_pShapes) line.Draw(dc, transform);
+        const view_box seen(*dc, *transform);
+        for (CSFLine& line : m_pShapes)
+            if (seen.may_show(line.m_pPoints.data(), line.m_pPoints.size())) line.Draw(dc, transform);
     }
     dc->SelectObject(old_pen);
 }
@@ -106,27 +112,42 @@ regrid_result CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     const progress_scope progress = open_progress(m_pShapes.size());
 
     const cell_grid grid(m_pLineCells, m_nGridCols, m_nGridRows);
-    std::int32_t record = 0;
-    line_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
-        const std::uint32_t points = static_cast<std::uint32_t>(piece.size());
-        m_pLineCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFLine>(record, piece));
-        ++m_nPieceParts;
-        ++m_nGridShapes;
-        m_nPiecePoints += points;
-    });
-    for (std::size_t i = 0; i < m_pShapes.size(); ++i) {
-        show_progress(i);
-        const CSFLine& line = m_pShapes[i];
-        record = line.m_nRecord;
-        for (std::uint32_t k = 0; k < line.m_pParts.size(); ++k) {
-            const part_range part = part_of(line, k);
-            if (cutter.cut_part(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
-            char text[96];
-            std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
-                          static_cast<int>(m_nIndex));
-            platform::AfxMessageBox(text);
-            return regrid_failed;
-        }
+    bool stopped = false;
+    cut_in_order(
+        m_pShapes.size(),
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            std::int32_t record = 0;
+            line_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+                batch.pieces.push_back({cell, make_piece<CSFLine>(record, piece), static_cast<std::uint32_t>(piece.size())});
+            });
+            for (std::size_t i = first; i < end; ++i) {
+                const CSFLine& line = m_pShapes[i];
+                record = line.m_nRecord;
+                for (std::uint32_t k = 0; k < line.m_pParts.size(); ++k) {
+                    const part_range part = part_of(line, k);
+                    if (cutter.cut_part(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
+                    batch.stopped = true;
+                    batch.stopped_at = i;
+                    return;
+                }
+            }
+        },
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            for (std::size_t i = first; i < (batch.stopped ? batch.stopped_at + 1 : end); ++i) show_progress(i);
+            for (cut_piece& piece : batch.pieces) {
+                m_pLineCells[static_cast<std::size_t>(piece.cell)].AddShape(std::move(piece.shape));
+                ++m_nPieceParts;
+                ++m_nGridShapes;
+                m_nPiecePoints += piece.points;
+            }
+            stopped = batch.stopped;
+            return !stopped;
+        });
+    if (stopped) {
+        char text[96];
+        std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d", static_cast<int>(m_nIndex));
+        platform::AfxMessageBox(text);
+        return regrid_failed;
     }
     return regrid_done;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "map/sf_layer.h"
+#include "platform/bulk_memory.h"
 #include "shapes/sf_line.h"
 
 namespace model {
@@ -42,6 +43,8 @@ public:
     // Takes over the objects of a text export layer, one line each.
     void SetFromKTFLayer(const ktf_layer_source& layer) override;
 
+    // The memory of the points and parts of the lines read from files; it outlives them.
+    std::vector<std::unique_ptr<platform::bulk_resource>> m_memory;
     std::vector<CSFLine> m_pShapes;
     std::vector<CSFFragment> m_pLineCells;
     std::uint32_t m_nPieceParts = 0;

@@ -27,7 +27,7 @@ CSFShape* CSFLayerPoint::GetShape(std::uint32_t index) { return &m_pShapes[index
 
 int CSFLayerPoint::CountRecords(platform::CFile& file) {
     CSFLayer::CountRecords(file);
-    m_pShapes.assign(m_nShapes, CSFPoint{});
+    platform::assign_bulk(m_pShapes, m_nShapes, [] { return CSFPoint{}; });
     return 0;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "map/sf_layer.h"
+#include "platform/bulk_memory.h"
 #include "shapes/sf_point.h"
 
 namespace model {
@@ -51,6 +53,8 @@ public:
     // the layer has no field of that name (compared without regard to ASCII case).
     bool set_label_field(const std::string& name);
 
+    // The memory of the attribute values read from the table; it outlives the points.
+    std::unique_ptr<platform::bulk_resource> m_memory;
     std::vector<CSFPoint> m_pShapes;
     std::int32_t m_nIcon = 0;
 

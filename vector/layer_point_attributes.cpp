@@ -110,13 +110,12 @@ read_result CSFLayerPoint::OpenAttributes(const std::string& path) {
         m_aFieldLabel.push_back(0);
     }
     // Records pair with points by position; points beyond the last record get zero values.
+    if (!m_memory) m_memory = std::make_unique<platform::bulk_resource>();
+    std::vector<_attrValue> row(static_cast<std::size_t>(fields));
     const std::vector<CDBFValue>* values = &table.MoveFirst();
     for (CSFPoint& point : m_pShapes) {
-        point.SetAttributeCount(fields);
-        for (int i = 0; i < fields; ++i) {
-            const std::size_t f = static_cast<std::size_t>(i);
-            point.m_aAttributes[f] = attribute_of(m_aFieldKinds[f], (*values)[f]);
-        }
+        for (std::size_t f = 0; f < row.size(); ++f) row[f] = attribute_of(m_aFieldKinds[f], (*values)[f]);
+        point.set_attributes(row.data(), fields, m_memory.get());
         values = &table.MoveNext();
     }
     return read_ok;
@@ -192,6 +191,7 @@ read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     if (label >= 0 && static_cast<std::size_t>(label) < n) m_aFieldLabel[static_cast<std::size_t>(label)] = 1;
 
     std::vector<std::uint8_t> bytes;
+    std::vector<_attrValue> row(n);
     for (CSFFragment& cell : m_pCells) {
         const std::uint64_t cell_size = std::uint64_t{record_size} * cell.m_aShapes.size();
         if (cell_size > bytes_left(file)) return read_failed;
@@ -199,15 +199,16 @@ read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
         if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
         const std::uint8_t* at = bytes.data();
         for (auto& shape : cell.m_aShapes) {
-            shape->SetAttributeCount(count);
             for (std::size_t i = 0; i < n; ++i) {
-                _attrValue value;
+                _attrValue& value = row[i];
+                value = _attrValue{};
                 value.kind = static_cast<std::int32_t>(m_aFieldKinds[i]);
                 const std::size_t size = stored_size(m_aFieldKinds[i]);
                 std::memcpy(value.value.data(), at, size);
                 at += size;
-                shape->SetAttribute(static_cast<int>(i), value);
             }
+            // Every shape gets the n values, none when there are no fields.
+            if (n > 0) shape->set_attributes(row.data(), count);
         }
     }
     m_bAttributes = 1;

@@ -6,8 +6,10 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "shapes/cell_grid.h"
+#include "shapes/ordered_cut.h"
 #include "shapes/piece.h"
 #include "shapes/polygon_cutter.h"
+#include "shapes/view_box.h"
 
 namespace model {
 
@@ -24,7 +26,7 @@ void CSFLayerPolygon::for_each_shape(const std::function<void(CSFShape&)>& visit
 
 int CSFLayerPolygon::CountRecords(platform::CFile& file) {
     CSFLayerLine::CountRecords(file);
-    m_pPolygons.assign(m_nShapes, CSFPolygon{});
+    platform::assign_bulk(m_pPolygons, m_nShapes, [this] { return CSFPolygon(m_memory.back().get()); });
     return 0;
 }
 
@@ -58,7 +60,9 @@ void CSFLayerPolygon::fill_polygons(platform::CDC* dc, bool by_cells) {
     if (by_cells) {
         for (const CSFFragment& cell : m_pPolygonCells) cell.DrawShapes(dc, transform);
     } else {
-        for (CSFPolygon& polygon : m_pPolygons) polygon.Draw(dc, transform);
+        const view_box seen(*dc, *transform);
+        for (CSFPolygon& polygon : m_pPolygons)
+            if (seen.may_show(polygon.m_pPoints.data(), polygon.m_pPoints.size())) polygon.Draw(dc, transform);
     }
     dc->SelectObject(old_brush);
 }
@@ -74,25 +78,35 @@ regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows)
 
     const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
-    std::int32_t record = 0;
-    polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
-        m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFPolygon>(record, piece));
-        ++m_nPolygonPieces;
-        ++m_nPolygonParts;
-        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
-    });
-    std::vector<polygon_cutter::ring> rings;
-    for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
-        show_progress(i);
-        const CSFPolygon& polygon = m_pPolygons[i];
-        record = polygon.m_nRecord;
-        rings.clear();
-        for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
-            const part_range part = part_of(polygon, k);
-            rings.push_back({polygon.m_pPoints.data() + part.begin, part.end - part.begin});
-        }
-        cutter.cut_polygon(rings);
-    }
+    cut_in_order(
+        m_pPolygons.size(),
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            std::int32_t record = 0;
+            polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+                batch.pieces.push_back({cell, make_piece<CSFPolygon>(record, piece), static_cast<std::uint32_t>(piece.size())});
+            });
+            std::vector<polygon_cutter::ring> rings;
+            for (std::size_t i = first; i < end; ++i) {
+                const CSFPolygon& polygon = m_pPolygons[i];
+                record = polygon.m_nRecord;
+                rings.clear();
+                for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
+                    const part_range part = part_of(polygon, k);
+                    rings.push_back({polygon.m_pPoints.data() + part.begin, part.end - part.begin});
+                }
+                cutter.cut_polygon(rings);
+            }
+        },
+        [&](std::size_t first, std::size_t end, cut_batch& batch) {
+            for (std::size_t i = first; i < end; ++i) show_progress(i);
+            for (cut_piece& piece : batch.pieces) {
+                m_pPolygonCells[static_cast<std::size_t>(piece.cell)].AddShape(std::move(piece.shape));
+                ++m_nPolygonPieces;
+                ++m_nPolygonParts;
+                m_nPolygonPoints += piece.points;
+            }
+            return true;
+        });
     return regrid_done;
 }
 

@@ -7,7 +7,8 @@
 namespace tarvel_tech::nimbra::jpeg_detail {
 namespace {
 
-char last_error[last_error_size];
+// Each thread has its own, so that frames encoded side by side report their own failures.
+thread_local char last_error[last_error_size];
 
 jpeg_manager& manager_of(j_common_ptr cinfo) { return *static_cast<jpeg_manager*>(cinfo->client_data); }
 

@@ -48,7 +48,7 @@ struct jpeg_manager {
     JDIMENSION missing_imcu_row = 0;
 };
 
-// The library's one last-error text.
+// The library's last-error text, one for each thread.
 char* last_error_text();
 void set_last_error(const char* text);
 

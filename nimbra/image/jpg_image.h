@@ -30,7 +30,7 @@ public:
     // whose data ends before its last row. The file is left at no particular position.
     static bool read_header(platform::CFile* file, picture_header& header);
 
-    // The message of the most recent JPEG failure in this process.
+    // The message of the most recent JPEG failure in the calling thread.
     static const char* get_last_error();
 
 private:

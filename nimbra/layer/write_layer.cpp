@@ -80,6 +80,49 @@ bool write_layer::save(platform::CFile* file) {
     return true;
 }
 
+bool write_layer::start_stream(platform::CFile* file, std::int32_t count) {
+    if (!file || count < 0 || !frames_.empty() || stream_) return false;
+    const std::int64_t first_body = header_size + std::int64_t{entry_size} * count;
+    if (first_body > offset_limit) return false;
+    drop_file();
+    platform::CArchive ar(file, platform::CArchive::store, archive_buffer);
+    serialize_location(ar);
+    header_.Serialize(ar);
+    ar.WriteZeros(static_cast<std::size_t>(entry_size) * static_cast<std::size_t>(count));
+    ar.Close();
+    stream_ = file;
+    stream_count_ = count;
+    stream_offset_ = first_body;
+    return true;
+}
+
+bool write_layer::stream_frame(const void* data, std::size_t length) {
+    if (!stream_ || frames_.size() >= stream_count_ || (length != 0 && !data)) return false;
+    if (length > static_cast<std::size_t>(offset_limit) ||
+        stream_offset_ + static_cast<std::int64_t>(length) > offset_limit)
+        return false;
+    auto f = std::make_unique<frame>(this);
+    f->set_data_offset(static_cast<std::int32_t>(stream_offset_));
+    f->set_data_size(static_cast<std::int32_t>(length));
+    if (length != 0) stream_->Write(data, length);
+    stream_offset_ += static_cast<std::int64_t>(length);
+    frames_.push_back(std::move(f));
+    return true;
+}
+
+bool write_layer::finish_stream() {
+    if (!stream_ || frames_.size() != stream_count_) return false;
+    platform::CFile* file = stream_;
+    stream_ = nullptr;
+    const std::uint64_t end = file->GetPosition();
+    file->Seek(static_cast<std::int64_t>(base_offset_) + header_size, platform::CFile::begin);
+    platform::CArchive ar(file, platform::CArchive::store, archive_buffer);
+    for (std::int32_t i = 0; i < frames_.size(); ++i) frames_.at(i)->get_entry().Serialize(ar);
+    ar.Close();
+    file->Seek(static_cast<std::int64_t>(end), platform::CFile::begin);
+    return true;
+}
+
 bool write_layer::is_valid() const { return meets_validity_rule(); }
 
 }  // namespace tarvel_tech::nimbra

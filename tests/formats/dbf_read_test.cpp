@@ -241,3 +241,41 @@ TEST_F(DbfRead, OpensExactlyThePathGiven) {
         expect_text(table.MoveFirst()[0], text);
     }
 }
+
+TEST_F(DbfRead, LargeTablesReadAsShapelibReadsThemInAnyOrder) {
+    // Records of 120 bytes, many times the reader's buffer in all, visited forward, backward
+    // and by jumps; shapelib on its own (the C library's files) reads the same table.
+    const std::string path = dir.file("large.dbf");
+    const int records = 6000;
+    {
+        shapelib_table t(path);
+        t.add("ID", 'N', 10);
+        t.add("NAME", 'C', 100);
+        t.add("ON", 'L', 1);
+        for (int r = 0; r < records; ++r) {
+            t.number(r, 0, r * 7);
+            t.text(r, 1, "  place " + std::to_string(r * 31 % 1000) + std::string(static_cast<std::size_t>(r % 90), '-'));
+            t.raw(r, 2, r % 3 ? "T" : "f");
+        }
+    }
+    DBFHandle reference = DBFOpen(path.c_str(), "rb");
+    ASSERT_NE(reference, nullptr);
+    CDBF table;
+    ASSERT_EQ(table.Open(path), 0u);
+    auto expect_record = [&](const std::vector<CDBFValue>& values, int r) {
+        ASSERT_EQ(table.GetCurrent(), static_cast<std::uint32_t>(r + 1));
+        expect_number(values.at(0), DBFReadDoubleAttribute(reference, r, 0));
+        const std::string text = DBFReadStringAttribute(reference, r, 1);
+        expect_text(values.at(1), std::u16string(text.begin(), text.end()));
+        const char flag = *DBFReadLogicalAttribute(reference, r, 2);
+        expect_logical(values.at(2), flag == 'T' ? -1 : 0);
+    };
+    expect_record(table.MoveFirst(), 0);
+    for (int r = 1; r < records; ++r) expect_record(table.MoveNext(), r);
+    for (int r = records - 2; r >= records - 500; --r) expect_record(table.MovePrev(), r);
+    for (int k = 0; k < 300; ++k) {
+        const int r = k * 4937 % records;
+        expect_record(table.MoveTo(static_cast<std::uint32_t>(r + 1)), r);
+    }
+    DBFClose(reference);
+}

@@ -68,7 +68,8 @@ TEST_F(KtfImport, TheExampleIsOneLineLayerOfTwoPointsWhateverTheLineEnds) {
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->m_strName, "KTF layer");
     ASSERT_EQ(line->m_pShapes.size(), 1u);
-    EXPECT_EQ(line->m_pShapes[0].m_pPoints, (std::vector<CSFPt>{{37.61, 55.75}, {37.62, 55.76}}));
+    const auto& points = line->m_pShapes[0].m_pPoints;
+    EXPECT_EQ(std::vector<CSFPt>(points.begin(), points.end()), (std::vector<CSFPt>{{37.61, 55.75}, {37.62, 55.76}}));
     EXPECT_EQ(line->m_pTransform, static_cast<georef::CTr*>(windows.get_transform()));
     EXPECT_EQ(describe(unix), describe(windows));
 

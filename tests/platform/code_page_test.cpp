@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
+#include <vector>
+
 #include "platform/code_page.h"
 #include "platform/settings.h"
 #include "tests/support/settings_sandbox.h"
@@ -50,4 +54,34 @@ TEST(CodePage, TheSystemCharacterSetIsWindows1252UnlessTheSettingsNameAnother) {
 
     platform::settings::set_code_page("no-such-code-page");
     EXPECT_EQ(platform::system_code_page(), "CP1252");
+}
+
+TEST(CodePage, PlainTextConvertsAsTheConverterConvertsIt) {
+    // Code pages where printable ASCII is itself, and ones where it is not (EBCDIC) or where
+    // it can open a sequence of something else (UTF-7's "+", ISO-2022's escapes); each text
+    // the C library's converter takes whole compared with what it makes of it.
+    const std::string texts[] = {"Moscow 12.5", "a+AGE-b", "~{x~} 1+1=2", "tab\there", ""};
+    for (const char* name : {"CP1252", "UTF-8", "CP1251", "UTF-7", "IBM037", "SHIFT_JIS", "ISO-2022-JP", "CP1258"}) {
+        CCodePage code_page(name);
+        const iconv_t reference = iconv_open("UTF-16LE", name);
+        ASSERT_TRUE(code_page.IsValid() && reference != reinterpret_cast<iconv_t>(-1)) << name;
+        for (const std::string& text : texts) {
+            std::string in = text;
+            std::vector<char> out(4 * text.size() + 16);
+            char* from = in.data();
+            char* to = out.data();
+            std::size_t in_left = in.size(), out_left = out.size();
+            iconv(reference, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(reference, &from, &in_left, &to, &out_left) == static_cast<std::size_t>(-1)) continue;
+            iconv(reference, nullptr, nullptr, &to, &out_left);
+            std::u16string expected;
+            for (const char* p = out.data(); p < to; p += 2)
+                expected.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1]) << 8));
+            std::u16string reused = u"left over";
+            code_page.ToUTF16(text, reused);
+            EXPECT_EQ(code_page.ToUTF16(text), expected) << name << " " << text;
+            EXPECT_EQ(reused, expected) << name << " " << text;
+        }
+        iconv_close(reference);
+    }
 }

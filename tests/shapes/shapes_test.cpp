@@ -237,7 +237,7 @@ TEST(ShapeFromObject, TakesThePointsOfASource) {
     CSFLine line;
     line.SetFromObject(source);
     EXPECT_EQ(line.m_nParts, 1u);
-    EXPECT_EQ(line.m_pParts, std::vector<std::int32_t>{0});
+    EXPECT_EQ(line.m_pParts, std::pmr::vector<std::int32_t>{0});
     ASSERT_EQ(line.m_nPoints, 3u);
     EXPECT_EQ(line.m_pPoints[1], (CSFPt{0, 0}));  // a point the source could not give stays zero
     EXPECT_EQ(line.m_pPoints[2], (CSFPt{5, 6}));

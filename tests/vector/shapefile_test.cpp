@@ -104,7 +104,7 @@ TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
     const CSFLine& first = lines->m_pShapes[0];
     EXPECT_EQ(first.m_nParts, 2u);
     EXPECT_EQ(first.m_nPoints, 5u);
-    EXPECT_EQ(first.m_pParts, (std::vector<std::int32_t>{0, 3}));
+    EXPECT_EQ(first.m_pParts, (std::pmr::vector<std::int32_t>{0, 3}));
     EXPECT_EQ(first.m_pPoints[4], (CSFPt{6, 7}));
     EXPECT_EQ(first.m_rcBox, (CSFRect{0, 0, 6, 7}));
     EXPECT_EQ(lines->m_rcBounds, (CSFRect{0, 0, 6, 7}));

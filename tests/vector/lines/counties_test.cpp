@@ -20,6 +20,19 @@ using namespace regrid_test;
 
 namespace {
 
+// A picture that counts the segments drawn on it and, when asked, shows no clip box, as a
+// context that cannot say what it shows: then every shape is drawn.
+class counting_dc : public platform::CImageDC {
+public:
+    counting_dc(int width, int height, bool clip) : CImageDC(width, height), m_bClip(clip) {}
+    bool LineTo(int x, int y) override { return ++segments, CImageDC::LineTo(x, y); }
+    platform::CRect GetClipBox() const override { return m_bClip ? CImageDC::GetClipBox() : platform::CRect{}; }
+    int segments = 0;
+
+private:
+    bool m_bClip;
+};
+
 struct counties_file {
     test_support::temp_dir dir;
     counties::map_data map = counties::make_counties(1867);
@@ -82,7 +95,7 @@ TEST(Counties, PiecesOfEveryRingAddUpToItsAreaAndItsLength) {
             for (const CSFPt& pt : p.points)
                 ASSERT_TRUE(inside(layer.m_pPolygonCells[std::size_t(p.cell)].m_rcBox, pt, 1e-12)) << ring.m_nRecord;
         }
-        const long double expected = std::fabs(counties::signed_area(ring.m_pPoints));
+        const long double expected = std::fabs(counties::signed_area(ring.m_pPoints.data(), ring.m_pPoints.size()));
         EXPECT_LE(std::fabs(area - expected), 1e-9L * expected) << ring.m_nRecord;
         polygon_pieces += pieces.size();
 
@@ -149,4 +162,35 @@ TEST(Counties, CutMapLooksAsTheWholeMap) {
     const int differing = differing_pixels(a, b, &painted);
     EXPECT_GT(painted, 1200 * 700 / 4);
     EXPECT_EQ(differing, 0);
+}
+
+// A redraw of a zoomed-in, turned map skips the cells and shapes outside the clip box, and
+// the picture is the one drawing everything gives, pixel for pixel.
+TEST(Counties, ZoomedInRedrawSkipsWhatIsNotSeenAndLooksTheSame) {
+    counties_file file;
+    test_support::recording_ui ui;
+    register_vector_layers();
+    CSFMap map;
+    CSFLayer* layer = nullptr;
+    ASSERT_EQ(map.AddLayerFromFile(file.path(false), &layer), 0u);
+    map.SetViewport(600, 400);
+    map.ZoomToExtent();
+    map.ZoomIn();
+    map.ZoomIn();
+    map.Rotate(0.3);
+    ASSERT_EQ(layer->Regrid(10, 10), 0);
+    for (const bool cells : {false, true}) {
+        counting_dc seen(600, 400, true), all(600, 400, false);
+        for (counting_dc* dc : {&seen, &all}) cells ? layer->DrawCells(dc) : layer->DrawShapes(dc);
+        EXPECT_LT(seen.segments * 3, all.segments) << cells;
+        EXPECT_GT(seen.segments, 0) << cells;
+        int painted = 0;
+        for (int y = 0; y < 400; ++y) {
+            for (int x = 0; x < 600; ++x) {
+                ASSERT_EQ(seen.GetPixel(x, y), all.GetPixel(x, y)) << x << "," << y << " cells " << cells;
+                painted += seen.GetPixel(x, y) != 0xFFFFFF;
+            }
+        }
+        EXPECT_GT(painted, 600 * 400 / 4) << cells;
+    }
 }

@@ -51,9 +51,9 @@ TEST(KTFLayer, LineLayerTakesOneLinePerObjectAndTheBoxOfAllTheirPoints) {
     EXPECT_EQ(layer.m_nShapes, 3u);
     ASSERT_EQ(layer.m_pShapes.size(), 3u);
     EXPECT_EQ(layer.m_pShapes[1].m_nParts, 1u);
-    EXPECT_EQ(layer.m_pShapes[1].m_pParts, (std::vector<std::int32_t>{0}));
+    EXPECT_EQ(layer.m_pShapes[1].m_pParts, (std::pmr::vector<std::int32_t>{0}));
     // A point the object cannot give stays at zero, and the box takes it in like any other.
-    EXPECT_EQ(layer.m_pShapes[1].m_pPoints, (part{{5, 5}, {0, 0}, {3, 3}}));
+    EXPECT_EQ(points_of(layer.m_pShapes[1]), (part{{5, 5}, {0, 0}, {3, 3}}));
     EXPECT_EQ(layer.m_rcBounds, (CSFRect{-1, -1, 5, 5}));
     EXPECT_EQ(layer.m_header.m_nShapeType, 3);
     EXPECT_EQ(layer.m_header.m_dXmin, -1.0);
@@ -70,7 +70,7 @@ TEST(KTFLayer, PolygonLayerTakesThePolygonsAndLeavesTheOutlines) {
     layer.SetFromKTFLayer(three_objects());
     EXPECT_EQ(layer.m_strName, "KTF layer");
     ASSERT_EQ(layer.m_pPolygons.size(), 3u);
-    EXPECT_EQ(layer.m_pPolygons[2].m_pPoints, (part{{2, 1}, {4, 4}, {2, 4}, {2, 1}}));
+    EXPECT_EQ(points_of(layer.m_pPolygons[2]), (part{{2, 1}, {4, 4}, {2, 4}, {2, 1}}));
     ASSERT_EQ(layer.m_pShapes.size(), 1u);
     EXPECT_EQ(layer.m_header.m_nShapeType, 5);
     EXPECT_EQ(layer.m_rcBounds, (CSFRect{-1, -1, 5, 5}));

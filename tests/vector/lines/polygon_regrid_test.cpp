@@ -37,7 +37,7 @@ const CSFRect square{0, 0, 1.9999, 1.9999};
 
 part box_ring(double x0, double y0, double x1, double y1) { return {{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}, {x0, y0}}; }
 
-double area_of(const std::vector<CSFPt>& points) {
+double area_of(std::span<const CSFPt> points) {
     return static_cast<double>(std::fabs(counties::signed_area(points.data(), points.size())));
 }
 

@@ -17,7 +17,7 @@ std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells) {
     for (const CSFFragment& cell : cells) {
         for (const auto& shape : cell.m_aShapes) {
             const auto& line = dynamic_cast<const CSFLine&>(*shape);
-            pieces.push_back({cell.m_nCell, line.m_nRecord, line.m_pPoints});
+            pieces.push_back({cell.m_nCell, line.m_nRecord, points_of(line)});
         }
     }
     return pieces;
@@ -30,7 +30,7 @@ std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells, int record) 
     return found;
 }
 
-double length(const std::vector<CSFPt>& points) {
+double length(std::span<const CSFPt> points) {
     double sum = 0.0;
     for (std::size_t i = 1; i < points.size(); ++i)
         sum += std::hypot(points[i].X - points[i - 1].X, points[i].Y - points[i - 1].Y);

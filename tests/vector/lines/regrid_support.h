@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "map/sf_map.h"
 #include "shapes/sf_fragment.h"
 #include "shapes/sf_geometry.h"
+#include "shapes/sf_line.h"
 
 namespace model {
 class CSFLine;
@@ -42,7 +44,9 @@ std::vector<piece> pieces_of(const std::vector<model::CSFFragment>& cells);
 // The pieces of one source record.
 std::vector<piece> pieces_of(const std::vector<model::CSFFragment>& cells, int record);
 
-double length(const std::vector<model::CSFPt>& points);
+double length(std::span<const model::CSFPt> points);
+// A line's points as a part.
+inline part points_of(const model::CSFLine& line) { return {line.m_pPoints.begin(), line.m_pPoints.end()}; }
 bool inside(const model::CSFRect& box, const model::CSFPt& p, double slack = 0.0);
 
 // A map holding one layer, drawing through the map's view projection fitted to the map.
