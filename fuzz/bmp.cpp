@@ -11,16 +11,25 @@ using tarvel_tech::nimbra::bmp_image;
 
 namespace {
 
+// The same size, depth, palette and pixels; the bits that pad a row are no pixels.
 bool same_pixels(const bmp_image& a, const bmp_image& b) {
     const auto& x = a.get_info();
     const auto& y = b.get_info();
     if (x.biWidth != y.biWidth || x.biHeight != y.biHeight || x.biBitCount != y.biBitCount ||
-        x.biClrUsed != y.biClrUsed || a.get_exinfo().line_bytes != b.get_exinfo().line_bytes)
+        x.biClrUsed != y.biClrUsed)
         return false;
     constexpr std::size_t header = 40;
     if (std::memcmp(*a + header, *b + header, std::size_t{x.biClrUsed} * 4) != 0) return false;
-    for (int row = 0; row < x.biHeight; ++row)
-        if (std::memcmp(a.row(row), b.row(row), a.get_exinfo().line_bytes) != 0) return false;
+    const std::size_t row_bits = static_cast<std::size_t>(x.biWidth) * x.biBitCount;
+    const std::size_t whole = row_bits / 8;
+    // Pixels fill a byte from its high bits down.
+    const auto last_mask = static_cast<std::uint8_t>(0xFF00 >> (row_bits % 8));
+    for (int row = 0; row < x.biHeight; ++row) {
+        const std::uint8_t* p = a.row(row);
+        const std::uint8_t* q = b.row(row);
+        if (std::memcmp(p, q, whole) != 0) return false;
+        if (last_mask && ((p[whole] ^ q[whole]) & last_mask) != 0) return false;
+    }
     return true;
 }
 

@@ -213,6 +213,11 @@ public:
     std::span<const double, transform_size> get_transform() const { return header_.transform; }
     const std::string& get_file_path() const { return file_path_; }
     std::uint32_t get_base_offset() const { return base_offset_; }
+    // Whether the bodies still to be read from the layer's open file fit, all together, in
+    // the bytes after the index, as bodies laid back to back do. Frames that share their
+    // bytes would let a small file stand for a picture many times its size. False when
+    // bodies are to be read and no file is open.
+    bool bodies_fit_file() const;
 
     frame_iterator begin();
     frame_iterator end();

@@ -52,6 +52,9 @@ bool layer_image::decode(layer* source, platform::CWnd* window) {
     // outside it.
     if (fi.biWidth != frame_width || fi.biHeight != frame_height) return false;
     const int bits = fi.biBitCount;
+    // Every frame costs its own bytes of the file: frames pointing at one body would make
+    // a small file stand for a picture many times its size.
+    if (!source->bodies_fit_file()) return false;
     if (!create(h.get_width_layer_image(), h.get_height_layer_image(), bits, jpg_type)) return false;
 
     const tag_image_info& fx = first.get_exinfo();
