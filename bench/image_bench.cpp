@@ -11,19 +11,25 @@
 
 #include <jpeglib.h>
 
+#include "nimbra/image/band_reader.h"
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
 #include "platform/mem_file.h"
 
 namespace {
 
+using tarvel_tech::nimbra::band_reader;
+using tarvel_tech::nimbra::bmp_band_reader;
 using tarvel_tech::nimbra::bmp_image;
+using tarvel_tech::nimbra::jpg_band_reader;
 using tarvel_tech::nimbra::jpg_image;
 
 constexpr int width = 8000;
 constexpr int height = 6000;
 constexpr int quality = 75;
 constexpr int batch_rows = 16;
+// One row of 120 x 160 frames at a time, as the export reads a picture.
+constexpr int band_rows = 160;
 
 // The picture once, in the library's form and as top-down RGB rows for plain libjpeg, with
 // its JPEG: gradients, grid lines and rings, the structure of a scanned map, not noise.
@@ -180,6 +186,29 @@ void BM_BmpEncodeLibrary(benchmark::State& state) {
     count_pixels(state);
 }
 
+// The whole picture band by band, only one band in memory: the same rows as the whole
+// decode, so the difference is what reading in bands costs.
+void read_bands(benchmark::State& state, band_reader& reader, const std::vector<std::uint8_t>& file_bytes) {
+    jpg_image band;
+    for (auto _ : state) {
+        platform::CMemFile file(file_bytes.data(), file_bytes.size());
+        if (!reader.open(&file)) state.SkipWithError("open failed");
+        while (reader.read_band(band, band_rows)) benchmark::DoNotOptimize(band.begin());
+        if (!reader.at_end()) state.SkipWithError("read failed");
+    }
+    count_pixels(state);
+}
+
+void BM_JpegBandsLibrary(benchmark::State& state) {
+    jpg_band_reader reader;
+    read_bands(state, reader, data().jpeg);
+}
+
+void BM_BmpBandsLibrary(benchmark::State& state) {
+    bmp_band_reader reader;
+    read_bands(state, reader, data().bmp);
+}
+
 void configure(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0)->Repetitions(3)->ReportAggregatesOnly(true);
 }
@@ -192,5 +221,7 @@ BENCHMARK(BM_JpegEncodeLibrary)->Apply(configure);
 BENCHMARK(BM_JpegEncodeLibjpeg)->Apply(configure);
 BENCHMARK(BM_BmpDecodeLibrary)->Apply(configure);
 BENCHMARK(BM_BmpEncodeLibrary)->Apply(configure);
+BENCHMARK(BM_JpegBandsLibrary)->Apply(configure);
+BENCHMARK(BM_BmpBandsLibrary)->Apply(configure);
 
 BENCHMARK_MAIN();

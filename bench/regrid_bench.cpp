@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::size_t line_count = 200000;
 constexpr std::size_t polygon_count = 100000;
-constexpr CSFRect region{-10.0, 45.0, 0.0, 51.0};
+constexpr model::CSFRect region{-10.0, 45.0, 0.0, 51.0};
 
 double resident_mb() {
     long pages = 0, resident = 0;
@@ -35,21 +35,21 @@ double peak_mb() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-CSFPt random_point(std::mt19937& random) {
+model::CSFPt random_point(std::mt19937& random) {
     std::uniform_real_distribution<double> x(region.minX, region.maxX), y(region.minY, region.maxY);
     return {x(random), y(random)};
 }
 
 // Roads: random walks of 5 to 60 points with steps of up to 0.1 degrees.
-std::vector<CSFLine> make_lines() {
+std::vector<model::CSFLine> make_lines() {
     std::mt19937 random(1);
     std::uniform_real_distribution<double> step(-0.1, 0.1);
-    std::vector<CSFLine> lines;
+    std::vector<model::CSFLine> lines;
     lines.reserve(line_count);
-    std::vector<CSFPt> points;
+    std::vector<model::CSFPt> points;
     for (std::size_t i = 0; i < line_count; ++i) {
         points.clear();
-        CSFPt p = random_point(random);
+        model::CSFPt p = random_point(random);
         const int n = 5 + static_cast<int>(random() % 56);
         for (int k = 0; k < n; ++k) {
             points.push_back(p);
@@ -64,16 +64,16 @@ std::vector<CSFLine> make_lines() {
 }
 
 // Parcels and lakes: star-shaped rings of 8 to 40 points, 0.005 to 0.3 degrees across.
-std::unique_ptr<CSFLayerPolygon> make_polygons() {
+std::unique_ptr<model::CSFLayerPolygon> make_polygons() {
     std::mt19937 random(2);
     std::uniform_real_distribution<double> size(0.005, 0.3), jitter(0.6, 1.0);
-    auto layer = std::make_unique<CSFLayerPolygon>();
+    auto layer = std::make_unique<model::CSFLayerPolygon>();
     layer->m_pShapes.reserve(polygon_count);
     layer->m_pPolygons.reserve(polygon_count);
-    std::vector<CSFPt> ring;
+    std::vector<model::CSFPt> ring;
     for (std::size_t i = 0; i < polygon_count; ++i) {
         ring.clear();
-        const CSFPt c = random_point(random);
+        const model::CSFPt c = random_point(random);
         const double r = size(random) / 2;
         const int n = 8 + static_cast<int>(random() % 33);
         for (int k = 0; k < n; ++k) {
@@ -102,13 +102,13 @@ void report(benchmark::State& state, std::size_t shapes, double before, double p
 }
 
 void BM_RegridLines(benchmark::State& state) {
-    auto layer = std::make_unique<CSFLayerLine>();
+    auto layer = std::make_unique<model::CSFLayerLine>();
     layer->m_pShapes = make_lines();
     layer->m_nShapes = static_cast<std::uint32_t>(line_count);
     layer->m_rcBounds = region;
     const double before = resident_mb();
     for (auto _ : state) {
-        if (layer->Regrid(10, 10) != 0) state.SkipWithError("a line lies outside the grid");
+        if (layer->Regrid(10, 10) != model::regrid_done) state.SkipWithError("a line lies outside the grid");
     }
     report(state, line_count, before, layer->m_nPieceParts);
 }
@@ -117,7 +117,7 @@ void BM_RegridPolygons(benchmark::State& state) {
     auto layer = make_polygons();
     const double before = resident_mb();
     for (auto _ : state) {
-        if (layer->Regrid(10, 10) != 0) state.SkipWithError("the grid cannot be made");
+        if (layer->Regrid(10, 10) != model::regrid_done) state.SkipWithError("the grid cannot be made");
     }
     report(state, polygon_count, before, layer->m_nPolygonPieces);
     state.counters["outline_pieces"] = layer->m_nPieceParts;

@@ -59,5 +59,8 @@ int run_snap(const std::vector<std::string>& args);
 int run_decode_rre(const std::vector<std::string>& args);
 int run_convert_image(const std::vector<std::string>& args);
 int run_regrid(const std::vector<std::string>& args);
+int run_compose(const std::vector<std::string>& args);
+int run_geojson(const std::vector<std::string>& args);
+int run_export_rre(const std::vector<std::string>& args);
 
 }  // namespace cli

@@ -12,5 +12,8 @@ value describe_dbf(const std::string& path, const arguments& args);
 value describe_shp(const std::string& path, const arguments& args);
 value describe_rre(const std::string& path, const arguments& args);
 value describe_image(const std::string& path, const arguments& args);
+value describe_kxr(const std::string& path, const arguments& args);
+value describe_ktf(const std::string& path, const arguments& args);
+value describe_points(const std::string& path, const arguments& args);
 
 }  // namespace cli

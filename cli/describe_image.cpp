@@ -1,20 +1,41 @@
+#include <cstring>
+
 #include "cli/describe.h"
-#include "cli/image_files.h"
+#include "nimbra/image/bmp_image.h"
+#include "nimbra/image/jpg_image.h"
+#include "platform/exceptions.h"
+#include "platform/file.h"
+#include "platform/path.h"
 
 namespace cli {
 
+using tarvel_tech::nimbra::bmp_image;
+using tarvel_tech::nimbra::jpg_image;
+using tarvel_tech::nimbra::picture_header;
+
+// Only the picture's header is read: what its codec would make of it, without its pixels.
 value describe_image(const std::string& path, const arguments&) {
-    const auto picture = load_picture(path);
-    const auto& h = picture->get_info();
-    const auto& x = picture->get_exinfo();
+    const bool bitmap = platform::lower_extension(path) == ".bmp";
+    picture_header h;
+    try {
+        platform::CFile file;
+        platform::CFileException error;
+        if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone, &error))
+            throw input_error("cannot read " + path + ": " +
+                              (error.m_lOsError ? std::strerror(error.m_lOsError) : error.what()));
+        if (bitmap ? !bmp_image::read_header(&file, h) : !jpg_image::read_header(&file, h))
+            throw input_error("cannot read " + path + (bitmap ? "" : std::string(": ") + jpg_image::get_last_error()));
+    } catch (const platform::CException& e) {
+        throw input_error("cannot read " + path + ": " + e.what());
+    }
     return value::object{
-        {"width", h.biWidth},
-        {"height", h.biHeight},
-        {"bit_count", unsigned{h.biBitCount}},
-        {"palette_entries", h.biClrUsed},
-        {"xdpi", x.xdpi},
-        {"ydpi", x.ydpi},
-        {"image_type", x.image_type},
+        {"width", h.width},
+        {"height", h.height},
+        {"bit_count", unsigned{h.bit_count}},
+        {"palette_entries", h.palette_entries},
+        {"xdpi", h.xdpi},
+        {"ydpi", h.ydpi},
+        {"image_type", h.image_type},
     };
 }
 

@@ -35,6 +35,11 @@ value describe_rre(const std::string& path, const arguments& args) {
         {"frames", rre.get_frames().size()},
         {"valid", rre.is_valid()},
     };
+    // Besides the format's validity: bodies the index places past the end of the file (a
+    // file cut short) cannot be decoded.
+    value::array outside;
+    for (std::int32_t index : rre.frames_outside_file()) outside.emplace_back(index);
+    report.emplace_back("frames_outside_file", std::move(outside));
     if (args.has("--frames")) {
         value::array index;
         for (auto it = rre.begin(); it != rre.end(); ++it)

@@ -12,13 +12,13 @@ namespace cli {
 namespace {
 
 // Parts and points over the layer's shapes: a point is one point and no part.
-std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(CSFLayer& layer) {
+std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(model::CSFLayer& layer) {
     std::uint64_t parts = 0, points = 0;
-    if (auto* polygons = dynamic_cast<CSFLayerPolygon*>(&layer)) {
-        for (const CSFPolygon& p : polygons->m_pPolygons) parts += p.m_nParts, points += p.m_nPoints;
-    } else if (auto* lines = dynamic_cast<CSFLayerLine*>(&layer)) {
-        for (const CSFLine& l : lines->m_pShapes) parts += l.m_nParts, points += l.m_nPoints;
-    } else if (auto* dots = dynamic_cast<CSFLayerPoint*>(&layer)) {
+    if (auto* polygons = dynamic_cast<model::CSFLayerPolygon*>(&layer)) {
+        for (const model::CSFPolygon& p : polygons->m_pPolygons) parts += p.m_nParts, points += p.m_nPoints;
+    } else if (auto* lines = dynamic_cast<model::CSFLayerLine*>(&layer)) {
+        for (const model::CSFLine& l : lines->m_pShapes) parts += l.m_nParts, points += l.m_nPoints;
+    } else if (auto* dots = dynamic_cast<model::CSFLayerPoint*>(&layer)) {
         points = dots->m_pShapes.size();
     }
     return {parts, points};
@@ -27,14 +27,14 @@ std::pair<std::uint64_t, std::uint64_t> count_parts_and_points(CSFLayer& layer) 
 }  // namespace
 
 value describe_shp(const std::string& path, const arguments&) {
-    CSFMap map;
-    CSFLayer* layer = add_layer(map, path);
-    const CSFMainHeader& header = layer->m_header;
+    model::CSFMap map;
+    model::CSFLayer* layer = add_layer(map, path);
+    const model::CSFMainHeader& header = layer->m_header;
     const auto [parts, points] = count_parts_and_points(*layer);
     value table;  // null when the shapefile has no readable table
-    if (const auto description = DescribeTable(path)) {
+    if (const auto description = model::describe_table(path)) {
         value::array fields;
-        for (const table_field& f : description->fields)
+        for (const model::table_field& f : description->fields)
             fields.emplace_back(value::object{{"name", f.name},
                                               {"type", std::string(1, f.type)},
                                               {"kind", f.table_kind},

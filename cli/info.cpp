@@ -19,6 +19,9 @@ const describer describers[] = {
     {".bmp", describe_image},
     {".jpg", describe_image},
     {".jpeg", describe_image},
+    {".kxr", describe_kxr},
+    {".ktf", describe_ktf},
+    {".points", describe_points},
 };
 
 }  // namespace

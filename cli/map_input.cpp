@@ -7,15 +7,16 @@
 
 namespace cli {
 
-CSFLayer* add_layer(CSFMap& map, const std::string& path) {
-    CSFLayer* layer = nullptr;
+model::CSFLayer* add_layer(model::CSFMap& map, const std::string& path) {
+    model::CSFLayer* layer = nullptr;
     switch (map.AddLayerFromFile(path, &layer)) {
-        case 0: return layer;
-        case 2: throw input_error("cannot open " + path);
-        case 3: throw input_error(path + " is not a shapefile (its main header is not valid)");
-        case 6: throw input_error("You can't add this file.");
-        default: throw input_error("cannot read " + path);
+        case model::layer_added: return layer;
+        case model::file_not_opened: throw input_error("cannot open " + path);
+        case model::header_invalid: throw input_error(path + " is not a shapefile (its main header is not valid)");
+        case model::raster_not_rre: throw input_error("You can't add this file.");
+        case model::layer_refused: break;
     }
+    throw input_error("cannot read " + path);
 }
 
 std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text, const std::string& option,
@@ -34,6 +35,6 @@ std::pair<std::uint32_t, std::uint32_t> parse_dimensions(const std::string& text
     return {side(all.substr(0, x)), side(all.substr(x + 1))};
 }
 
-value box_value(const CSFRect& box) { return value::array{box.minX, box.minY, box.maxX, box.maxY}; }
+value box_value(const model::CSFRect& box) { return value::array{box.minX, box.minY, box.maxX, box.maxY}; }
 
 }  // namespace cli

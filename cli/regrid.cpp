@@ -14,16 +14,16 @@ namespace {
 
 constexpr std::uint32_t kMaxSide = 1000;
 
-value points_of(const CSFLine& shape) {
+value points_of(const model::CSFLine& shape) {
     value::array points;
-    for (const CSFPt& p : shape.m_pPoints) points.emplace_back(value::array{p.X, p.Y});
+    for (const model::CSFPt& p : shape.m_pPoints) points.emplace_back(value::array{p.X, p.Y});
     return points;
 }
 
-void add_pieces(value::array& pieces, const std::vector<CSFFragment>& cells, const char* kind) {
-    for (const CSFFragment& cell : cells) {
+void add_pieces(value::array& pieces, const std::vector<model::CSFFragment>& cells, const char* kind) {
+    for (const model::CSFFragment& cell : cells) {
         for (const auto& shape : cell.m_aShapes) {
-            const auto& piece = static_cast<const CSFLine&>(*shape);
+            const auto& piece = static_cast<const model::CSFLine&>(*shape);
             pieces.emplace_back(value::object{
                 {"cell", cell.m_nCell},
                 {"record", piece.m_nRecord},
@@ -42,14 +42,14 @@ int run_regrid(const std::vector<std::string>& raw) {
     const std::string& path = args.positional()[0];
     const auto [columns, rows] = parse_dimensions(args.get("--grid", "10x10"), "--grid", "COLUMNSxROWS", kMaxSide);
 
-    CSFMap map;
-    CSFLayer* layer = add_layer(map, path);
-    auto* lines = dynamic_cast<CSFLayerLine*>(layer);
+    model::CSFMap map;
+    model::CSFLayer* layer = add_layer(map, path);
+    auto* lines = dynamic_cast<model::CSFLayerLine*>(layer);
     if (!lines) throw input_error(path + ": regrid cuts line and polygon layers only");
-    auto* polygons = dynamic_cast<CSFLayerPolygon*>(layer);
+    auto* polygons = dynamic_cast<model::CSFLayerPolygon*>(layer);
 
     // As the map is saved: the layer cuts itself into the grid, and what it holds is reported.
-    const int result = layer->Regrid(columns, rows);
+    const model::regrid_result result = layer->Regrid(columns, rows);
 
     value::object report{
         // Layer names are kept in the system's 8-bit character set; they are shown as UTF-8.
@@ -58,7 +58,7 @@ int run_regrid(const std::vector<std::string>& raw) {
         {"shapes", layer->m_nShapes},
         {"columns", layer->m_nGridCols},
         {"rows", layer->m_nGridRows},
-        {"result", result},
+        {"result", static_cast<int>(result)},
         {"piece_parts", lines->m_nPieceParts},
         {"piece_points", lines->m_nPiecePoints},
         {"grid_shapes", layer->m_nGridShapes},
@@ -70,7 +70,7 @@ int run_regrid(const std::vector<std::string>& raw) {
     }
     value::array cells;
     for (std::size_t k = 0; k < lines->m_pLineCells.size(); ++k) {
-        const CSFFragment& cell = lines->m_pLineCells[k];
+        const model::CSFFragment& cell = lines->m_pLineCells[k];
         value::object entry{{"cell", cell.m_nCell}, {"box", box_value(cell.m_rcBox)}, {"lines", cell.m_nShapeCount}};
         if (polygons && k < polygons->m_pPolygonCells.size())
             entry.emplace_back("polygons", polygons->m_pPolygonCells[k].m_nShapeCount);
@@ -86,7 +86,7 @@ int run_regrid(const std::vector<std::string>& raw) {
         report.emplace_back("pieces", std::move(list));
     }
     print_report(report, pieces || args.has("--json"));
-    return result == 0 ? exit_ok : exit_input;
+    return result == model::regrid_done ? exit_ok : exit_input;
 }
 
 }  // namespace cli

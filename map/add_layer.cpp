@@ -4,15 +4,16 @@
 #include <cctype>
 
 #include "georef/transform.h"
+#include "georef/tr_rss.h"
+#include "map/layer_registry.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "platform/buffered_file.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
-#include "vector/layer_line.h"
-#include "vector/layer_point.h"
-#include "vector/layer_polygon.h"
-#include "vector/table_fields.h"
+#include "shapes/table_path.h"
+
+namespace model {
 
 namespace {
 
@@ -22,60 +23,77 @@ std::string upper_tail(const std::string& name, std::size_t count) {
     return tail;
 }
 
+// The shapefile layers carry their file's shape type as their kind tag; no other kind is
+// made from a shapefile, whatever its header says.
 std::unique_ptr<CSFLayer> layer_for_shape_type(std::int32_t type) {
     switch (type) {
-        case 1: return std::make_unique<CSFLayerPoint>();
-        case 3: return std::make_unique<CSFLayerLine>();
-        case 5: return std::make_unique<CSFLayerPolygon>();
+        case kLayerPoint:
+        case kLayerLine:
+        case kLayerPolygon: return create_layer(static_cast<std::uint32_t>(type));
         default: return nullptr;
     }
 }
 
 }  // namespace
 
-unsigned CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
+add_layer_result CSFMap::AddLayerFromFile(const std::string& path, CSFLayer** added) {
     const std::string name = platform::file_name_part(path);
     const std::string kind = upper_tail(name, 3);
     std::unique_ptr<CSFLayer> layer;
     if (kind == "JPG" || kind == "BMP" || upper_tail(name, 4) == "JPEG") {
-        CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr;
-        if (raster && raster->m_nKind != kLayerRRE) return 6;
-        // Pictures become the map's raster layer once that layer kind is part of the model.
-        return 1;
+        if (const CSFLayer* raster = m_nLayerCount ? GetRasterLayer() : nullptr) {
+            if (raster->m_nKind != kLayerRRE) return raster_not_rre;
+            // Pictures share the map's one snap transformation: the earlier one must have a
+            // copy of its own fit before another picture comes.
+            const georef::CTrRSS* snapped = raster->get_snap_copy();
+            if (!snapped || !snapped->IsValid()) {
+                platform::AfxMessageBox("You must snap the previous layer.", platform::MB_ICONINFORMATION);
+                return layer_refused;
+            }
+        }
+        // A picture becomes whatever is registered as the RRE kind; nothing before that.
+        layer = create_layer(kLayerRRE);
+        if (!layer) return layer_refused;
+        layer->m_pTransform = m_pSnapTransform.get();
+        if (layer->ImportRaster(name, path) != 0) return layer_refused;
+    } else if (kind == "SHP") {
+        if (const add_layer_result result = add_shapefile(path, layer); result != layer_added) return result;
+    } else {
+        return layer_refused;
     }
-    if (kind != "SHP") return 1;
-    if (const unsigned result = AddShapefile(path, layer); result != 0) return result;
 
     CSFLayer* raw = layer.get();
     AddLayer(std::move(layer));
     if (added) *added = raw;
     RecomputeBounds();
-    return 0;
+    return layer_added;
 }
 
-unsigned CSFMap::AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
+add_layer_result CSFMap::add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer) {
     platform::CBufferedFile file;
-    if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return 2;
+    if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return file_not_opened;
     CSFMainHeader header;
-    if (header.Read(file) != 0) return 3;
+    if (header.Read(file) != read_ok) return header_invalid;
     layer = layer_for_shape_type(header.m_nShapeType);
     if (!layer) {
         platform::AfxMessageBox("Unsupported type");
-        return 1;
+        return layer_refused;
     }
     layer->CountRecords(file);
     layer->m_header = header;
     layer->m_rcBounds = {header.m_dXmin, header.m_dYmin, header.m_dXmax, header.m_dYmax};
-    if (layer->ReadShapes(file) != 0) {
+    if (layer->ReadShapes(file) != shapes_read) {
         platform::AfxMessageBox("Data error.", platform::MB_ICONSTOP);
         layer.reset();
-        return 1;
+        return layer_refused;
     }
     file.Close();
     layer->m_pTransform = m_pTransform.get();
 
-    const std::string table = TablePath(path);
-    if (layer->OpenAttributes(table) != 0)
+    const std::string table = table_path(path);
+    if (layer->OpenAttributes(table) != read_ok)
         platform::AfxMessageBox("Couldn't connect to " + table + ".", platform::MB_ICONINFORMATION);
-    return 0;
+    return layer_added;
 }
+
+}  // namespace model

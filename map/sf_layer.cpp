@@ -5,15 +5,17 @@
 #include <limits>
 
 #include "georef/transform.h"
+#include "map/progress_indicator.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
-#include "vector/cell_grid.h"
-#include "vector/progress_indicator.h"
-#include "vector/sf_shape.h"
+#include "shapes/cell_grid.h"
+#include "shapes/sf_shape.h"
 
 using namespace platform::file_io;
+
+namespace model {
 
 namespace {
 
@@ -34,22 +36,26 @@ CSFLayer::CSFLayer(std::uint32_t kind, CSFMap* map) : m_nKind(kind), m_pMap(map)
 
 CSFLayer::~CSFLayer() = default;
 
-int CSFLayer::OpenAttributes(const std::string&) { return 0; }
-int CSFLayer::ReadAttributes(platform::CFile&) { return 0; }
+read_result CSFLayer::OpenAttributes(const std::string&) { return read_ok; }
+read_result CSFLayer::ReadAttributes(platform::CFile&) { return read_ok; }
 void CSFLayer::WriteAttributes(platform::CFile&) {}
 int CSFLayer::ShowHint(platform::CPoint, platform::CPoint, int) { return 0; }
 int CSFLayer::ImportRaster(const std::string&, const std::string&) { return 0; }
 CSFShape* CSFLayer::GetShape(std::uint32_t) { return nullptr; }
-int CSFLayer::Regrid(std::uint32_t, std::uint32_t) { return 0; }
-int CSFLayer::ReadLinePayload(platform::CFile&) { return 0; }
+regrid_result CSFLayer::Regrid(std::uint32_t, std::uint32_t) { return regrid_done; }
+read_result CSFLayer::ReadLinePayload(platform::CFile&) { return read_ok; }
 void CSFLayer::WriteLinePayload(platform::CFile&) {}
-int CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return 0; }
+regrid_result CSFLayer::FillGrid(std::uint32_t, std::uint32_t) { return regrid_done; }
+CPicture* CSFLayer::GetIcon(std::uint32_t) const { return nullptr; }
+read_result CSFLayer::ReadIcons(platform::CFile&, platform::CDC*) { return read_failed; }
+void CSFLayer::SetFromKTFLayer(const ktf_layer_source&) {}
+const georef::CTrRSS* CSFLayer::get_snap_copy() const { return nullptr; }
 
-georef::CTransform* CSFLayer::DisplayTransform() const {
+georef::CTransform* CSFLayer::display_transform() const {
     return dynamic_cast<georef::CTransform*>(m_pTransform);
 }
 
-void CSFLayer::SetGrid(std::uint32_t columns, std::uint32_t rows) {
+void CSFLayer::set_grid(std::uint32_t columns, std::uint32_t rows) {
     m_nGridCols = columns;
     m_nGridRows = rows;
     m_nCellCount = columns * rows;
@@ -70,7 +76,7 @@ int CSFLayer::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayer::StartRecords(platform::CFile& file) {
+void CSFLayer::start_records(platform::CFile& file) {
     // File names are UTF-8 here; the layer keeps its name in the system's 8-bit set.
     const std::u16string name = platform::utf8_to_utf16(file.GetFileName());
     m_strName = platform::to_system_code_page(name.size() > 4 ? name.substr(0, name.size() - 4) : std::u16string());
@@ -78,29 +84,29 @@ void CSFLayer::StartRecords(platform::CFile& file) {
     file.Seek(100, platform::CFile::begin);
 }
 
-int CSFLayer::ReadRecord(platform::CFile& file, CSFShape& shape) {
-    if (shape.ReadShp(file) == 1) return 2;
+read_shapes_result CSFLayer::read_record(platform::CFile& file, CSFShape& shape) {
+    if (shape.ReadShp(file) == read_failed) return shape_unreadable;
     // A record without a shape has no place to widen the bounds to.
-    if (!shape.IsNullRecord()) m_rcBounds.Union(shape.m_rcBox);
-    return 0;
+    if (!shape.is_null_record()) m_rcBounds.Union(shape.m_rcBox);
+    return shapes_read;
 }
 
-int CSFLayer::ReadShapes(platform::CFile& file) {
-    StartRecords(file);
+read_shapes_result CSFLayer::ReadShapes(platform::CFile& file) {
+    start_records(file);
     for (std::uint32_t i = 0; i < m_nShapes; ++i) {
         CSFShape* shape = GetShape(i);
-        if (shape && ReadRecord(file, *shape) != 0) return 2;
+        if (shape && read_record(file, *shape) != shapes_read) return shape_unreadable;
     }
-    return 0;
+    return shapes_read;
 }
 
-void CSFLayer::WriteBaseFields(platform::CFile& file) {
+void CSFLayer::write_base_fields(platform::CFile& file) {
     m_header.m_nShapeType = static_cast<std::int32_t>(m_nKind);
     write_u32(file, m_nKind);
     char name[name_field] = {};
     m_strName.copy(name, name_field);
     file.Write(name, name_field);
-    m_rcBounds.Write(file);
+    m_rcBounds.write(file);
     write_u32(file, m_crContour);
     write_u32(file, m_crFill);
     write_u32(file, m_nGridShapes);
@@ -109,36 +115,39 @@ void CSFLayer::WriteBaseFields(platform::CFile& file) {
     m_nCellCount = m_nGridCols * m_nGridRows;
 }
 
-void CSFLayer::WriteDocument(platform::CFile& file) { WriteBaseFields(file); }
+void CSFLayer::WriteDocument(platform::CFile& file) { write_base_fields(file); }
 
-int CSFLayer::ReadBaseFields(platform::CFile& file) {
+read_result CSFLayer::read_base_fields(platform::CFile& file) {
     char name[name_field];
-    if (!read_exact(file, name, name_field)) return 1;
+    if (!read_exact(file, name, name_field)) return read_failed;
     std::size_t length = 0;
     while (length < name_field && name[length] != 0) ++length;
     m_strName.assign(name, length);
-    if (!m_rcBounds.Read(file) || !read_u32(file, m_crContour)) return 1;
+    if (!m_rcBounds.read(file) || !read_u32(file, m_crContour)) return read_failed;
     const std::uint32_t version = m_pMap ? m_pMap->GetVersion() : 5;
-    if (version >= 3 && !read_u32(file, m_crFill)) return 1;
+    if (version >= 3 && !read_u32(file, m_crFill)) return read_failed;
     if (version == 3) {
         std::uint8_t skipped;
-        if (!read_exact(file, &skipped, 1)) return 1;
+        if (!read_exact(file, &skipped, 1)) return read_failed;
     }
     std::uint32_t columns = 0, rows = 0;
-    if (!read_u32(file, m_nShapes) || !read_u32(file, columns) || !read_u32(file, rows)) return 1;
+    if (!read_u32(file, m_nShapes) || !read_u32(file, columns) || !read_u32(file, rows)) return read_failed;
+    // The count is what the grid holds, as the last cutting recorded it; kept as that too, so
+    // that the layer is written again as it was read.
+    m_nGridShapes = m_nShapes;
     // Each cell takes at least its 40-byte header in the document: a grid larger than the
     // rest of the file is not a grid of this document.
-    if (std::uint64_t{columns} * rows > bytes_left(file) / 40) return 1;
-    SetGrid(columns, rows);
+    if (std::uint64_t{columns} * rows > bytes_left(file) / 40) return read_failed;
+    set_grid(columns, rows);
     m_pCells.clear();
     m_pCells.resize(m_nCellCount);
-    return 0;
+    return read_ok;
 }
 
-int CSFLayer::ReadDocument(platform::CFile& file) { return ReadBaseFields(file); }
+read_result CSFLayer::ReadDocument(platform::CFile& file) { return read_base_fields(file); }
 
 void CSFLayer::DrawShapes(platform::CDC* dc) {
-    georef::CTransform* transform = DisplayTransform();
+    georef::CTransform* transform = display_transform();
     if (!transform) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CBrush brush(m_crFill);
@@ -151,7 +160,7 @@ void CSFLayer::DrawShapes(platform::CDC* dc) {
 }
 
 void CSFLayer::DrawCells(platform::CDC* dc) {
-    georef::CTransform* transform = DisplayTransform();
+    georef::CTransform* transform = display_transform();
     if (!transform || m_pCells.empty()) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CBrush brush(m_crFill);
@@ -163,7 +172,7 @@ void CSFLayer::DrawCells(platform::CDC* dc) {
 }
 
 void CSFLayer::BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
-    SetGrid(columns, rows);
+    set_grid(columns, rows);
     cells.clear();
     if (columns == 0 || rows == 0) return;
     const double width = cell_size(m_rcBounds.maxX - m_rcBounds.minX, columns);
@@ -187,13 +196,15 @@ void CSFLayer::BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector
     }
 }
 
-int CSFLayer::FindCell(const CSFPt& point) const {
+int CSFLayer::find_cell(const CSFPt& point) const {
     CSFPt probe = point;  // the grid may move it onto a boundary; the caller keeps its own
-    return cell_grid(m_pCells, m_nGridCols, m_nGridRows).FindCell(probe);
+    return cell_grid(m_pCells, m_nGridCols, m_nGridRows).find_cell(probe);
 }
 
-int CSFLayer::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayer::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
     m_pCells.clear();
     BuildCells(columns, rows, m_pCells);
-    return 0;
+    return regrid_done;
 }
+
+}  // namespace model

@@ -7,10 +7,12 @@
 
 #include "platform/device_context.h"
 #include "platform/geometry.h"
+#include "map/results.h"
 #include "platform/object.h"
-#include "vector/sf_fragment.h"
-#include "vector/sf_geometry.h"
-#include "vector/sf_main_header.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_geometry.h"
+#include "shapes/read_result.h"
+#include "shapes/sf_main_header.h"
 
 namespace platform {
 class CFile;
@@ -18,11 +20,17 @@ class CFile;
 namespace georef {
 class CTr;
 class CTransform;
+class CTrRSS;
 }  // namespace georef
+
+namespace model {
+
 class CHintAtr;
+class CPicture;
 class CProgressIndicator;
 class CSFMap;
 class CSFShape;
+class ktf_layer_source;
 
 // Kind tags of the layers: the ESRI shape types for shapefile layers, then the system's own.
 enum : std::uint32_t {
@@ -46,37 +54,53 @@ public:
     CSFLayer(const CSFLayer&) = delete;
     CSFLayer& operator=(const CSFLayer&) = delete;
 
-    // The table of the layer's attributes; nonzero when it cannot be read.
-    virtual int OpenAttributes(const std::string& path);
-    virtual int ReadAttributes(platform::CFile& file);
+    // The table of the layer's attributes; read_failed when it cannot be read.
+    virtual read_result OpenAttributes(const std::string& path);
+    virtual read_result ReadAttributes(platform::CFile& file);
     virtual void WriteAttributes(platform::CFile& file);
     // The view's hover timer: a value not used, the mouse point, whether to search the cells.
     virtual int ShowHint(platform::CPoint unused, platform::CPoint mouse, int cells);
     virtual int ImportRaster(const std::string& name, const std::string& path);
-    // The records of an open shapefile into the shapes; 0, or 2 when a record is unreadable.
-    virtual int ReadShapes(platform::CFile& file);
-    // The layer's document record after its tag; 0, or 1 when it cannot be read.
-    virtual int ReadDocument(platform::CFile& file);
+    // The records of an open shapefile into the shapes.
+    virtual read_shapes_result ReadShapes(platform::CFile& file);
+    // The layer's document record after its tag.
+    virtual read_result ReadDocument(platform::CFile& file);
+    // The layer's whole document record, tag included, or nothing when the kind stores
+    // nothing in its present state. A record that cannot be written whole raises a platform
+    // exception (CFileException, CArchiveException): the map then gives the save up and the
+    // old document stays as it was.
     virtual void WriteDocument(platform::CFile& file);
     virtual void DrawShapes(platform::CDC* dc);
     virtual void DrawCells(platform::CDC* dc);
     virtual CSFShape* GetShape(std::uint32_t index);
     virtual int CountRecords(platform::CFile& file);
-    virtual int Regrid(std::uint32_t columns, std::uint32_t rows);
+    virtual regrid_result Regrid(std::uint32_t columns, std::uint32_t rows);
     virtual void BuildCells(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells);
-    virtual int AllocateGrid(std::uint32_t columns, std::uint32_t rows);
-    virtual int ReadLinePayload(platform::CFile& file);
+    virtual regrid_result AllocateGrid(std::uint32_t columns, std::uint32_t rows);
+    virtual read_result ReadLinePayload(platform::CFile& file);
     virtual void WriteLinePayload(platform::CFile& file);
-    virtual int FillGrid(std::uint32_t columns, std::uint32_t rows);
+    virtual regrid_result FillGrid(std::uint32_t columns, std::uint32_t rows);
+    // Beyond the operations above, for the map: the icon picture of that number, which only
+    // the icon layer holds; none from every other kind.
+    virtual CPicture* GetIcon(std::uint32_t number) const;
+    // The icon layer's document record after its tag, its pictures made on the device
+    // context; read_failed from every other kind, which has no such record.
+    virtual read_result ReadIcons(platform::CFile& file, platform::CDC* dc);
+    // Takes over the objects of one layer of a text export (the point, line and polygon
+    // kinds); other kinds take nothing.
+    virtual void SetFromKTFLayer(const ktf_layer_source& layer);
+    // For the map, which must know whether a raster layer has been snapped: the layer's own
+    // copy of the snap transformation; none from the kinds that keep none.
+    virtual const georef::CTrRSS* get_snap_copy() const;
 
     // The first cell, in cell order, of the grid BuildCells made that holds the point
     // (inside it or on its boundary within 1e-5); -1 when none does.
-    int FindCell(const CSFPt& point) const;
+    int find_cell(const CSFPt& point) const;
 
     bool IsVisible() const { return m_bVisible != 0; }
     void SetVisible(bool visible) { m_bVisible = visible ? 1 : 0; }
     bool IsFilled() const { return m_bFilled != 0; }
-    std::uint32_t GetCellCount() const { return m_nGridCols * m_nGridRows; }
+    std::uint32_t get_cell_count() const { return m_nGridCols * m_nGridRows; }
 
     // Members are open to the map, the document and the panel, as the layer's plain data.
     std::uint8_t m_bVisible = 1;
@@ -109,13 +133,15 @@ public:
 
 protected:
     // The view projection, when the layer draws through one.
-    georef::CTransform* DisplayTransform() const;
-    void SetGrid(std::uint32_t columns, std::uint32_t rows);
+    georef::CTransform* display_transform() const;
+    void set_grid(std::uint32_t columns, std::uint32_t rows);
     // Names the layer after the shapefile and seeks to its first record.
-    void StartRecords(platform::CFile& file);
-    // One record into the shape, widening the bounds; 0, or 2 when it is unreadable.
-    int ReadRecord(platform::CFile& file, CSFShape& shape);
+    void start_records(platform::CFile& file);
+    // One record into the shape, widening the bounds.
+    read_shapes_result read_record(platform::CFile& file, CSFShape& shape);
     // The base record's fields after the tag.
-    int ReadBaseFields(platform::CFile& file);
-    void WriteBaseFields(platform::CFile& file);
+    read_result read_base_fields(platform::CFile& file);
+    void write_base_fields(platform::CFile& file);
 };
+
+}  // namespace model

@@ -5,7 +5,8 @@
 #include "georef/transform.h"
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
-#include "vector/layer_icons.h"
+
+namespace model {
 
 namespace {
 
@@ -36,7 +37,7 @@ std::uint32_t CSFMap::AddLayer(std::unique_ptr<CSFLayer> layer) {
     return index;
 }
 
-void CSFMap::Renumber() {
+void CSFMap::renumber() {
     m_nIconsLayer = -1;
     m_nRasterLayer = -1;
     for (std::uint32_t i = 0; i < m_aLayers.size(); ++i) {
@@ -47,12 +48,12 @@ void CSFMap::Renumber() {
     }
 }
 
-unsigned CSFMap::RemoveLayer(std::uint32_t index) {
-    if (index >= m_nLayerCount || !m_aLayers[index]) return 1;
+remove_layer_result CSFMap::RemoveLayer(std::uint32_t index) {
+    if (index >= m_nLayerCount || !m_aLayers[index]) return layer_missing;
     m_aLayers.erase(m_aLayers.begin() + index);
     --m_nLayerCount;
-    Renumber();
-    return 0;
+    renumber();
+    return layer_removed;
 }
 
 void CSFMap::MoveLayer(std::uint32_t from, std::uint32_t to) {
@@ -62,7 +63,7 @@ void CSFMap::MoveLayer(std::uint32_t from, std::uint32_t to) {
     // A place beyond the end puts the layer last rather than leaving a gap.
     to = std::min<std::uint32_t>(to, static_cast<std::uint32_t>(m_aLayers.size()));
     m_aLayers.insert(m_aLayers.begin() + to, std::move(layer));
-    Renumber();
+    renumber();
 }
 
 CSFLayer* CSFMap::GetLayer(std::uint32_t index) const {
@@ -75,7 +76,7 @@ CSFLayer* CSFMap::GetRasterLayer() const {
 
 CPicture* CSFMap::GetIcon(std::int32_t number) const {
     if (number < 0 || m_nIconsLayer < 0) return nullptr;
-    auto* icons = dynamic_cast<CSFLayerIcons*>(GetLayer(static_cast<std::uint32_t>(m_nIconsLayer)));
+    const CSFLayer* icons = GetLayer(static_cast<std::uint32_t>(m_nIconsLayer));
     return icons ? icons->GetIcon(static_cast<std::uint32_t>(number)) : nullptr;
 }
 
@@ -120,6 +121,9 @@ void CSFMap::DrawLayers(platform::CDC* dc) {
 void CSFMap::DrawLayersGrid(platform::CDC* dc) {
     for (auto& layer : m_aLayers)
         if (layer->IsVisible()) layer->DrawCells(dc);
+    // An opened map takes its raster fit from the RRE layer it ends with, which kept its own.
+    if (!m_aLayers.empty() && m_aLayers.back()->m_nKind == kLayerRRE)
+        if (const georef::CTrRSS* snap = m_aLayers.back()->get_snap_copy()) *m_pSnapTransform = *snap;
 }
 
 void CSFMap::RegridLayers(std::uint32_t columns, std::uint32_t rows) {
@@ -162,3 +166,5 @@ CSFPt CSFMap::ScreenToGeo(platform::CPoint point) const {
     const georef::CPt2 geo = m_pTransform->ScreenToGeo(point);
     return {geo.x, geo.y};
 }
+
+}  // namespace model

@@ -5,16 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "map/results.h"
+#include "shapes/read_result.h"
 #include "platform/geometry.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 namespace platform {
 class CDC;
-}
+class CFile;
+}  // namespace platform
 namespace georef {
 class CTransform;
 class CTrRSS;
 }  // namespace georef
+
+namespace model {
+
 class CPicture;
 class CSFLayer;
 
@@ -28,12 +34,11 @@ public:
     CSFMap& operator=(const CSFMap&) = delete;
     virtual ~CSFMap();
 
-    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file: 0, 1, 2, 3 or 6.
-    unsigned AddLayerFromFile(const std::string& path, CSFLayer** layer);
+    // A layer of the right kind from a .shp, .jpg, .jpeg or .bmp file.
+    add_layer_result AddLayerFromFile(const std::string& path, CSFLayer** layer);
     // Appends the layer (the map takes it) and answers its index.
     std::uint32_t AddLayer(std::unique_ptr<CSFLayer> layer);
-    // 0, or 1 when there is no layer at index.
-    unsigned RemoveLayer(std::uint32_t index);
+    remove_layer_result RemoveLayer(std::uint32_t index);
     void MoveLayer(std::uint32_t from, std::uint32_t to);
     CSFLayer* GetLayer(std::uint32_t index) const;
     std::uint32_t GetLayerCount() const { return m_nLayerCount; }
@@ -55,10 +60,20 @@ public:
     void Rotate(double radians);
     // Longitude and latitude of a window point.
     CSFPt ScreenToGeo(platform::CPoint point) const;
+    // Writes the map document: the header, then the record of every visible layer in index
+    // order. The document takes the place of the old file only once it is complete and on
+    // disk; on any failure the old file stays as it was, and cause (when given) says why.
+    save_result Save(const std::string& path, std::string* cause = nullptr);
+    // A map document (.kxr) or a text export (.ktf), by the name's extension in any case. The
+    // icon layer's pictures are made on the device context.
+    load_result Load(const std::string& path, platform::CDC* dc);
+    load_result LoadDocument(const std::string& path, platform::CDC* dc);
+    // Every layer of the text export becomes up to four map layers, one per object kind.
+    load_result LoadKTF(const std::string& path);
     std::uint32_t GetVersion() const { return m_nVersion; }
-    const CSFRect& GetBounds() const { return m_rcBounds; }
-    georef::CTransform* GetTransform() const { return m_pTransform.get(); }
-    georef::CTrRSS* GetSnapTransform() const { return m_pSnapTransform.get(); }
+    const CSFRect& get_bounds() const { return m_rcBounds; }
+    georef::CTransform* get_transform() const { return m_pTransform.get(); }
+    georef::CTrRSS* get_snap_transform() const { return m_pSnapTransform.get(); }
 
     std::uint32_t m_nVersion = 0;
     std::vector<std::unique_ptr<CSFLayer>> m_aLayers;
@@ -71,6 +86,10 @@ public:
     CSFRect m_rcBounds;
 
 private:
-    unsigned AddShapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
-    void Renumber();
+    add_layer_result add_shapefile(const std::string& path, std::unique_ptr<CSFLayer>& layer);
+    void renumber();
+    // One layer record of a document after its tag; the layer joins the map before reading.
+    read_result read_record(platform::CFile& file, std::uint32_t tag, platform::CDC* dc);
 };
+
+}  // namespace model

@@ -70,8 +70,8 @@ private:
     bool m_bItalic;
 };
 
-// Describes a packed device-independent bitmap: the 40-byte information header as the file
-// and memory hold it (little-endian), followed by the bit-field masks or the palette.
+// Describes a packed device-independent bitmap: the information header as the file and
+// memory hold it (platform/bitmap_info.h), followed by the bit-field masks or the palette.
 struct dib_header_view {
     const std::uint8_t* header = nullptr;  // the information header
     std::size_t size = 0;                  // bytes readable from header on (masks, palette)

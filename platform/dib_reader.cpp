@@ -1,81 +1,51 @@
 #include "platform/dib_reader.h"
 
 #include <bit>
-#include <cstdlib>
 
+#include "platform/bitmap_info.h"
 #include "platform/endian.h"
 
 namespace platform {
-namespace {
-
-constexpr std::uint32_t bi_rgb = 0;
-constexpr std::uint32_t bi_bitfields = 3;
-
-}  // namespace
 
 bool dib_reader::open(dib_header_view header, const std::uint8_t* bits) {
-    using namespace endian;
-    if (!header.header || header.size < 40 || !bits) return false;
-    const std::uint8_t* h = header.header;
-    const std::uint32_t header_size = get_le32(h);
-    if (header_size < 40 || header_size > header.size) return false;
-    const std::int32_t w = get_le_i32(h + 4);
-    const std::int32_t raw_height = get_le_i32(h + 8);
-    bit_count_ = get_le16(h + 14);
-    const std::uint32_t compression = get_le32(h + 16);
-    const std::uint32_t colours_used = get_le32(h + 32);
-    if (w <= 0 || raw_height == 0 || raw_height == INT32_MIN) return false;
-    width_ = w;
-    height_ = std::abs(raw_height);
-    bottom_up_ = raw_height > 0;
+    if (!header.header || header.size < bitmap_info_size || !bits) return false;
+    const BITMAPINFOHEADER info = load_bitmap_info(header.header);
+    if (info.biSize < bitmap_info_size || info.biSize > header.size) return false;
+    if (!dib_has_size(info)) return false;
+    // Run-length rows cannot be reached row by row: this drawing layer shows none.
+    bit_count_ = info.biBitCount;
+    if (!dib_compression_fits(info.biCompression, bit_count_) || dib_run_length(info)) return false;
+    width_ = info.biWidth;
+    height_ = dib_rows(info);
+    bottom_up_ = !dib_top_down(info);
     bits_ = bits;
-    stride_ = ((static_cast<std::size_t>(width_) * bit_count_ + 31) / 32) * 4;
+    stride_ = dib_stride(width_, bit_count_);
 
-    const std::uint8_t* after = h + header_size;
-    const std::size_t left = header.size - header_size;
-    switch (bit_count_) {
-        case 1:
-        case 4:
-        case 8: {
-            if (compression != bi_rgb) return false;
-            const int full = 1 << bit_count_;
-            palette_size_ = colours_used && colours_used < static_cast<std::uint32_t>(full)
-                                ? static_cast<int>(colours_used)
-                                : full;
-            if (left < static_cast<std::size_t>(palette_size_) * 4) return false;
-            for (int i = 0; i < palette_size_; ++i) {
-                const std::uint8_t* q = after + 4 * i;  // blue, green, red, reserved
-                palette_[i] = 0xFF000000u | std::uint32_t(q[2]) << 16 | std::uint32_t(q[1]) << 8 | q[0];
-            }
-            return true;
+    const std::uint8_t* after = header.header + info.biSize;
+    const std::size_t left = header.size - info.biSize;
+    if (bit_count_ <= 8) {
+        palette_size_ = static_cast<int>(dib_palette_entries(info));
+        if (left < static_cast<std::size_t>(palette_size_) * 4) return false;
+        for (int i = 0; i < palette_size_; ++i) {
+            const std::uint8_t* q = after + 4 * i;  // blue, green, red, reserved
+            palette_[i] = 0xFF000000u | std::uint32_t(q[2]) << 16 | std::uint32_t(q[1]) << 8 | q[0];
         }
-        case 16:
-        case 32: {
-            if (compression == bi_bitfields) {
-                // Masks follow a 40-byte header, or stand inside a longer one.
-                const std::uint8_t* m = header_size >= 52 ? h + 40 : after;
-                if (header_size < 52 && left < 12) return false;
-                for (int i = 0; i < 3; ++i) masks_[i] = get_le32(m + 4 * i);
-            } else if (compression == bi_rgb) {
-                if (bit_count_ == 16) {
-                    masks_[0] = 0x7C00, masks_[1] = 0x03E0, masks_[2] = 0x001F;
-                } else {
-                    masks_[0] = 0xFF0000, masks_[1] = 0xFF00, masks_[2] = 0xFF;
-                }
-            } else {
-                return false;
-            }
-            for (int i = 0; i < 3; ++i) {
-                shifts_[i] = masks_[i] ? std::countr_zero(masks_[i]) : 0;
-                widths_[i] = masks_[i] ? std::popcount(masks_[i]) : 0;
-            }
-            return true;
+    } else if (bit_count_ != 24) {
+        if (info.biCompression == BI_BITFIELDS) {
+            const std::size_t at = dib_masks_offset(info.biSize);
+            if (at + 12 > header.size) return false;
+            for (int i = 0; i < 3; ++i) masks_[i] = endian::get_le32(header.header + at + 4 * i);
+        } else if (bit_count_ == 16) {
+            masks_[0] = 0x7C00, masks_[1] = 0x03E0, masks_[2] = 0x001F;
+        } else {
+            masks_[0] = 0xFF0000, masks_[1] = 0xFF00, masks_[2] = 0xFF;
         }
-        case 24:
-            return compression == bi_rgb;
-        default:
-            return false;
+        for (int i = 0; i < 3; ++i) {
+            shifts_[i] = masks_[i] ? std::countr_zero(masks_[i]) : 0;
+            widths_[i] = masks_[i] ? std::popcount(masks_[i]) : 0;
+        }
     }
+    return true;
 }
 
 std::uint32_t dib_reader::pixel(const std::uint8_t* row, int x) const {

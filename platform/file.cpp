@@ -9,9 +9,7 @@
 #include "platform/path.h"
 
 namespace platform {
-namespace {
-
-int cause_of(int os_error, int fallback) {
+int file_cause_of(int os_error, int fallback) {
     switch (os_error) {
         case ENOENT: return CFileException::fileNotFound;
         case ENOTDIR:
@@ -31,8 +29,6 @@ int cause_of(int os_error, int fallback) {
         default: return fallback;
     }
 }
-
-}  // namespace
 
 CFile::~CFile() {
     if (m_fd >= 0) ::close(m_fd);
@@ -55,7 +51,7 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
         fd = ::open(path.c_str(), oflags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        if (error) *error = CFileException(cause_of(errno, CFileException::genericException), path, errno);
+        if (error) *error = CFileException(file_cause_of(errno, CFileException::genericException), path, errno);
         return false;
     }
     // Directories open for reading on Linux but are no files for the system.
@@ -132,11 +128,17 @@ std::uint64_t CFile::GetPosition() const {
 
 void CFile::Flush() {}
 
+void CFile::Attach(int fd, const std::string& path) {
+    if (m_fd >= 0) Close();
+    m_fd = fd;
+    m_strFilePath = path;
+}
+
 std::string CFile::GetFileName() const { return file_name_part(m_strFilePath); }
 
 void CFile::ThrowOsError(int cause_if_unknown) const {
     int err = errno;
-    throw CFileException(cause_of(err, cause_if_unknown), m_strFilePath, err);
+    throw CFileException(file_cause_of(err, cause_if_unknown), m_strFilePath, err);
 }
 
 }  // namespace platform

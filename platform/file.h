@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// The CFileException cause of an operating system error number.
+int file_cause_of(int os_error, int fallback);
+
 // A binary file on disk. Reads and writes go straight to the operating system; the
 // archive adds the buffering. Failures of an open file raise CFileException.
 class CFile {
@@ -49,6 +52,9 @@ public:
 
 protected:
     [[noreturn]] void ThrowOsError(int cause_if_unknown) const;
+    // For files opened otherwise than by Open: the file takes the descriptor.
+    void Attach(int fd, const std::string& path);
+    int GetHandle() const { return m_fd; }
 
     std::string m_strFilePath;
 

@@ -1,8 +1,7 @@
 #include "tools/sample_shapes.h"
 
-#include <shapefil.h>
-
 #include "nimbra/image/bmp_image.h"
+#include "tools/shapefile_writer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,32 +10,9 @@
 
 namespace {
 
-struct part_list {
-    std::vector<std::vector<std::pair<double, double>>> parts;
-};
-
-bool write_shapes(const std::string& path, int type, const std::vector<part_list>& shapes) {
-    SHPHandle shp = SHPCreate(path.c_str(), type);
-    if (!shp) return false;
-    for (const part_list& shape : shapes) {
-        std::vector<double> xs, ys;
-        std::vector<int> starts;
-        for (const auto& part : shape.parts) {
-            starts.push_back(static_cast<int>(xs.size()));
-            for (const auto& [x, y] : part) xs.push_back(x), ys.push_back(y);
-        }
-        SHPObject* o = SHPCreateObject(type, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
-                                       static_cast<int>(xs.size()), xs.data(), ys.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, o);
-        SHPDestroyObject(o);
-    }
-    SHPClose(shp);
-    return true;
-}
-
 // A closed ring around (cx, cy) with a wobbling radius, clockwise as outer rings are kept.
-std::vector<std::pair<double, double>> ring(double cx, double cy, double radius, int seed, bool clockwise = true) {
-    std::vector<std::pair<double, double>> points;
+tools::vertices ring(double cx, double cy, double radius, int seed, bool clockwise = true) {
+    tools::vertices points;
     const int n = 40;
     for (int i = 0; i <= n; ++i) {
         const double a = (clockwise ? -1 : 1) * 2 * M_PI * (i % n) / n;
@@ -49,23 +25,23 @@ std::vector<std::pair<double, double>> ring(double cx, double cy, double radius,
 }  // namespace
 
 int write_sample_shapefiles(const std::string& folder) {
-    std::vector<part_list> districts;
+    using tools::write_shapefile;
+    std::vector<std::vector<tools::vertices>> districts;
     int seed = 1;
     for (double cx : {37.45, 37.65, 37.85})
-        for (double cy : {55.62, 55.78}) districts.push_back({{ring(cx, cy, 0.07, seed++)}});
-    districts[1].parts.push_back(ring(37.45, 55.78, 0.025, 9, false));  // a lake
-    if (!write_shapes(folder + "/districts.shp", SHPT_POLYGON, districts)) return 2;
+        for (double cy : {55.62, 55.78}) districts.push_back({ring(cx, cy, 0.07, seed++)});
+    districts[1].push_back(ring(37.45, 55.78, 0.025, 9, false));  // a lake
+    if (!write_shapefile(folder + "/districts.shp", SHPT_POLYGON, districts)) return 2;
 
-    part_list river, roads_a, roads_b;
-    river.parts.emplace_back();
+    std::vector<tools::vertices> river(1), roads_a, roads_b;
     for (int i = 0; i <= 60; ++i) {
         const double x = 37.3 + 0.0117 * i;
-        river.parts.back().emplace_back(x, 55.70 + 0.05 * std::sin(i / 6.0));
+        river.back().emplace_back(x, 55.70 + 0.05 * std::sin(i / 6.0));
     }
-    roads_a.parts = {{{37.35, 55.55}, {37.6, 55.7}, {37.95, 55.88}}, {{37.6, 55.7}, {37.62, 55.9}}};
-    roads_b.parts = {{{37.3, 55.85}, {37.55, 55.8}, {37.9, 55.6}}};
-    if (!write_shapes(folder + "/river.shp", SHPT_ARC, {river})) return 2;
-    if (!write_shapes(folder + "/roads.shp", SHPT_ARC, {roads_a, roads_b})) return 2;
+    roads_a = {{{37.35, 55.55}, {37.6, 55.7}, {37.95, 55.88}}, {{37.6, 55.7}, {37.62, 55.9}}};
+    roads_b = {{{37.3, 55.85}, {37.55, 55.8}, {37.9, 55.6}}};
+    if (!write_shapefile(folder + "/river.shp", SHPT_ARC, {river})) return 2;
+    if (!write_shapefile(folder + "/roads.shp", SHPT_ARC, {roads_a, roads_b})) return 2;
 
     struct town {
         const char* name;
@@ -74,9 +50,9 @@ int write_sample_shapefiles(const std::string& folder) {
     };
     const town towns[] = {{"Northfield", 37.62, 55.86, 12000}, {"Riverside", 37.5, 55.71, 48000},
                           {"Eastbrook", 37.9, 55.74, 7600},    {"Southgate", 37.58, 55.58, 21500}};
-    std::vector<part_list> points;
-    for (const town& t : towns) points.push_back({{{{t.x, t.y}}}});
-    if (!write_shapes(folder + "/towns.shp", SHPT_POINT, points)) return 2;
+    std::vector<std::vector<tools::vertices>> points;
+    for (const town& t : towns) points.push_back({{{t.x, t.y}}});
+    if (!write_shapefile(folder + "/towns.shp", SHPT_POINT, points)) return 2;
     DBFHandle dbf = DBFCreate((folder + "/towns.dbf").c_str());
     if (!dbf) return 2;
     const int name = DBFAddField(dbf, "NAME", FTString, 20, 0);
@@ -90,22 +66,16 @@ int write_sample_shapefiles(const std::string& folder) {
 }
 
 int write_big_lines(const std::string& path, int count, int vertices) {
-    SHPHandle shp = SHPCreate(path.c_str(), SHPT_ARC);
-    if (!shp) return 2;
+    tools::shapefile_writer shp(path, SHPT_ARC);
+    if (!shp.is_open()) return 2;
     std::mt19937 random(42);
     std::uniform_real_distribution<double> start_x(20, 40), start_y(50, 60), step(-0.01, 0.01);
-    std::vector<double> xs(static_cast<std::size_t>(vertices)), ys(xs.size());
+    std::vector<tools::vertices> line(1, tools::vertices(static_cast<std::size_t>(vertices)));
     for (int i = 0; i < count; ++i) {
         double x = start_x(random), y = start_y(random);
-        for (int v = 0; v < vertices; ++v) {
-            xs[static_cast<std::size_t>(v)] = x += step(random);
-            ys[static_cast<std::size_t>(v)] = y += step(random);
-        }
-        SHPObject* o = SHPCreateSimpleObject(SHPT_ARC, vertices, xs.data(), ys.data(), nullptr);
-        SHPWriteObject(shp, -1, o);
-        SHPDestroyObject(o);
+        for (auto& v : line[0]) v = {x += step(random), y += step(random)};
+        if (!shp.add(line)) return 2;
     }
-    SHPClose(shp);
     return 0;
 }
 

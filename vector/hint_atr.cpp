@@ -4,11 +4,13 @@
 
 #include "platform/ui_service.h"
 
+namespace model {
+
 CHintAtr::CHintAtr() = default;
 
 CHintAtr::~CHintAtr() = default;
 
-void CHintAtr::SetLines(std::vector<std::u16string> lines) {
+void CHintAtr::set_lines(std::vector<std::u16string> lines) {
     m_aLines = std::move(lines);
     m_nLines = static_cast<int>(m_aLines.size());
     m_nLongest = 0;
@@ -24,7 +26,7 @@ void CHintAtr::ShowAt(int x, int y) {
 
 int CHintAtr::DoModal() {
     if (m_bEnded) return m_nResult;
-    platform::hint_popup popup{m_aLines, m_rcWindow, [this](platform::CDC& dc) { Paint(dc); }};
+    platform::hint_popup popup{m_aLines, m_rcWindow, [this](platform::CDC& dc) { paint(dc); }};
     m_pWindow = platform::ui().CreateHint(popup);
     const int result = m_pWindow->DoModal();
     m_pWindow.reset();
@@ -37,10 +39,12 @@ void CHintAtr::EndDialog(int result) {
     if (m_pWindow) m_pWindow->EndDialog(result);
 }
 
-void CHintAtr::Paint(platform::CDC& dc) const {
+void CHintAtr::paint(platform::CDC& dc) const {
     dc.FillSolidRect({0, 0, m_rcWindow.Width(), m_rcWindow.Height()}, kBackground);
     dc.SetBkMode(platform::OPAQUE);
     dc.SetBkColor(kBackground);
     dc.SetTextColor(kText);
     for (int i = 0; i < m_nLines; ++i) dc.TextOut(10, kLineHeight * i + 3, m_aLines[static_cast<std::size_t>(i)]);
 }
+
+}  // namespace model

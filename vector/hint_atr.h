@@ -11,6 +11,8 @@ namespace platform {
 class CHintWindow;
 }
 
+namespace model {
+
 // The hover hint of point layers: one line per attribute in a borderless pop-up just below
 // the mouse. This keeps what the pop-up shows and where; the window itself comes from the
 // operator's services.
@@ -27,26 +29,26 @@ public:
     CHintAtr(const CHintAtr&) = delete;
     CHintAtr& operator=(const CHintAtr&) = delete;
 
-    void SetLines(std::vector<std::u16string> lines);
-    const std::vector<std::u16string>& GetLines() const { return m_aLines; }
-    int GetLineCount() const { return m_nLines; }
+    void set_lines(std::vector<std::u16string> lines);
+    const std::vector<std::u16string>& get_lines() const { return m_aLines; }
+    int get_line_count() const { return m_nLines; }
     // Characters (UTF-16 units) of the longest line.
-    int GetLongest() const { return m_nLongest; }
+    int get_longest() const { return m_nLongest; }
 
     // Anchors the hint at (x, y): the window goes 20 pixels below it, as wide and as high
     // as its lines need.
     void ShowAt(int x, int y);
-    platform::CPoint GetAnchor() const { return m_ptAnchor; }
-    platform::CRect GetWindowRect() const { return m_rcWindow; }
+    platform::CPoint get_anchor() const { return m_ptAnchor; }
+    platform::CRect get_window_rect() const { return m_rcWindow; }
 
     // Shows the pop-up until EndDialog; answers the result given there.
     int DoModal();
     // Closes the pop-up; before DoModal it makes DoModal return at once.
     void EndDialog(int result);
-    bool IsEnded() const { return m_bEnded; }
+    bool is_ended() const { return m_bEnded; }
 
     // The client area: the tooltip colour, line i at (10, 20 i + 3).
-    void Paint(platform::CDC& dc) const;
+    void paint(platform::CDC& dc) const;
 
 private:
     std::vector<std::u16string> m_aLines;
@@ -58,3 +60,5 @@ private:
     bool m_bEnded = false;
     int m_nResult = 0;
 };
+
+}  // namespace model

@@ -7,7 +7,9 @@
 #include "vector/layer_icons.h"
 #include "vector/layer_point.h"
 
-std::string IconFolder(const std::string& program_folder) {
+namespace model {
+
+std::string icon_folder(const std::string& program_folder) {
     std::string folder = platform::settings::path_icons();
     if (!folder.empty()) return folder;
     std::string base = program_folder;
@@ -15,7 +17,7 @@ std::string IconFolder(const std::string& program_folder) {
     return base + "Icons";
 }
 
-CSFLayerIcons* AddIconLayerFor(CSFMap& map, const CSFLayer* added, const std::string& folder, platform::CDC* dc) {
+CSFLayerIcons* add_icon_layer_for(CSFMap& map, const CSFLayer* added, const std::string& folder, platform::CDC* dc) {
     if (!dynamic_cast<const CSFLayerPoint*>(added) || map.m_nIconsLayer >= 0) return nullptr;
     auto icons = std::make_unique<CSFLayerIcons>();
     if (icons->LoadIcons(folder, dc)) return nullptr;
@@ -23,3 +25,5 @@ CSFLayerIcons* AddIconLayerFor(CSFMap& map, const CSFLayer* added, const std::st
     map.AddLayer(std::move(icons));
     return raw;
 }
+
+}  // namespace model

@@ -6,18 +6,20 @@
 #include <memory>
 #include <new>
 
+#include "map/progress_indicator.h"
 #include "platform/device_context.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "platform/ui_service.h"
-#include "vector/cell_grid.h"
-#include "vector/ktf_source.h"
-#include "vector/line_cutter.h"
-#include "vector/piece.h"
-#include "vector/progress_indicator.h"
-#include "vector/sf_polygon.h"
+#include "shapes/cell_grid.h"
+#include "shapes/line_cutter.h"
+#include "shapes/piece.h"
+#include "shapes/sf_polygon.h"
+#include "map/ktf_source.h"
 
 using namespace platform::file_io;
+
+namespace model {
 
 namespace {
 
@@ -44,12 +46,12 @@ int CSFLayerLine::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayerLine::DrawShapes(platform::CDC* dc) { StrokeLines(dc, false); }
+void CSFLayerLine::DrawShapes(platform::CDC* dc) { stroke_lines(dc, false); }
 
-void CSFLayerLine::DrawCells(platform::CDC* dc) { StrokeLines(dc, true); }
+void CSFLayerLine::DrawCells(platform::CDC* dc) { stroke_lines(dc, true); }
 
-void CSFLayerLine::StrokeLines(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerLine::stroke_lines(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform || (by_cells && m_pLineCells.empty())) return;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
     platform::CPen* old_pen = dc->SelectObject(&pen);
@@ -61,25 +63,25 @@ void CSFLayerLine::StrokeLines(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_pen);
 }
 
-int CSFLayerLine::MakeGrid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
+regrid_result CSFLayerLine::make_grid(std::uint32_t columns, std::uint32_t rows, std::vector<CSFFragment>& cells) {
     cells.clear();
-    if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return 1;
+    if (columns == 0 || rows == 0 || std::uint64_t{columns} * rows > kMaxCells) return regrid_failed;
     try {
         BuildCells(columns, rows, cells);
     } catch (const std::bad_alloc&) {
         cells.clear();
-        return 1;
+        return regrid_failed;
     }
-    return 0;
+    return regrid_done;
 }
 
-int CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
-    return MakeGrid(columns, rows, m_pLineCells);
+regrid_result CSFLayerLine::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+    return make_grid(columns, rows, m_pLineCells);
 }
 
-int CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows) ? 1 : 0; }
+regrid_result CSFLayerLine::FillGrid(std::uint32_t columns, std::uint32_t rows) { return AllocateGrid(columns, rows); }
 
-CSFLayerLine::progress_scope CSFLayerLine::OpenProgress(std::size_t count) {
+CSFLayerLine::progress_scope CSFLayerLine::open_progress(std::size_t count) {
     m_pProgress = std::make_unique<CProgressIndicator>();
     m_pProgress->SetRange(0, clamp_to_int(count) - 1);
     m_pProgress->Create();
@@ -92,16 +94,16 @@ CSFLayerLine::progress_scope::~progress_scope() {
     m_layer.m_pProgress.reset();
 }
 
-void CSFLayerLine::ShowProgress(std::size_t index) {
+void CSFLayerLine::show_progress(std::size_t index) {
     if (m_pProgress) m_pProgress->SetPos(clamp_to_int(index));
 }
 
-int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
     m_nPieceParts = m_nPiecePoints = m_nGridShapes = 0;
     // The line cells, also when a polygon layer cuts its outlines here.
-    if (CSFLayerLine::AllocateGrid(columns, rows) != 0) return 1;
+    if (CSFLayerLine::AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
-    const progress_scope progress = OpenProgress(m_pShapes.size());
+    const progress_scope progress = open_progress(m_pShapes.size());
 
     const cell_grid grid(m_pLineCells, m_nGridCols, m_nGridRows);
     std::int32_t record = 0;
@@ -113,42 +115,43 @@ int CSFLayerLine::Regrid(std::uint32_t columns, std::uint32_t rows) {
         m_nPiecePoints += points;
     });
     for (std::size_t i = 0; i < m_pShapes.size(); ++i) {
-        ShowProgress(i);
+        show_progress(i);
         const CSFLine& line = m_pShapes[i];
         record = line.m_nRecord;
         for (std::uint32_t k = 0; k < line.m_pParts.size(); ++k) {
             const part_range part = part_of(line, k);
-            if (cutter.CutPart(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
+            if (cutter.cut_part(line.m_pPoints.data() + part.begin, part.end - part.begin)) continue;
             char text[96];
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
                           static_cast<int>(m_nIndex));
             platform::AfxMessageBox(text);
-            return 1;
+            return regrid_failed;
         }
     }
-    return 0;
+    return regrid_done;
 }
 
-int CSFLayerLine::ReadCells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make) {
+read_result CSFLayerLine::read_cells(platform::CFile& file, std::vector<CSFFragment>& cells, piece_factory make,
+                                     std::uint32_t& parts, std::uint32_t& points) {
     cells.clear();
     cells.resize(m_nCellCount);
-    std::uint32_t parts = 0, points = 0;  // counts of the writer's last cut; not needed here
-    if (!read_u32(file, parts) || !read_u32(file, points)) return 1;
+    // Reading needs neither count; they are kept so that the layer is written as it was read.
+    if (!read_u32(file, parts) || !read_u32(file, points)) return read_failed;
     for (CSFFragment& cell : cells) {
-        if (!cell.Read(file)) return 1;
+        if (!cell.Read(file)) return read_failed;
         const std::uint32_t count = cell.m_nShapeCount;
-        if (count > bytes_left(file) / kMinShapeRecord) return 1;
+        if (count > bytes_left(file) / kMinShapeRecord) return read_failed;
         for (std::uint32_t i = 0; i < count; ++i) {
             std::unique_ptr<CSFShape> shape = make();
-            if (shape->Read(file) != 0) return 1;
+            if (shape->Read(file) != read_ok) return read_failed;
             cell.AddShape(std::move(shape));
         }
     }
-    return 0;
+    return read_ok;
 }
 
-void CSFLayerLine::WriteCells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
-                              const std::vector<CSFFragment>& cells) const {
+void CSFLayerLine::write_cells(platform::CFile& file, std::uint32_t parts, std::uint32_t points,
+                               const std::vector<CSFFragment>& cells) const {
     write_u32(file, parts);
     write_u32(file, points);
     // As many cells as the base fields announce, or the document could not be read back.
@@ -156,36 +159,37 @@ void CSFLayerLine::WriteCells(platform::CFile& file, std::uint32_t parts, std::u
     for (std::uint32_t i = 0; i < m_nCellCount; ++i) (i < cells.size() ? cells[i] : empty).Write(file);
 }
 
-int CSFLayerLine::ReadLinePayload(platform::CFile& file) {
-    return ReadCells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); });
+read_result CSFLayerLine::ReadLinePayload(platform::CFile& file) {
+    return read_cells(file, m_pLineCells, [] { return std::unique_ptr<CSFShape>(new CSFLine); }, m_nPieceParts,
+                      m_nPiecePoints);
 }
 
 void CSFLayerLine::WriteLinePayload(platform::CFile& file) {
-    WriteCells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
+    write_cells(file, m_nPieceParts, m_nPiecePoints, m_pLineCells);
 }
 
-int CSFLayerLine::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
+read_result CSFLayerLine::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    return ReadLinePayload(file) == 0 ? 0 : 1;
+    return ReadLinePayload(file);
 }
 
 void CSFLayerLine::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
+    write_base_fields(file);
     WriteLinePayload(file);
 }
 
 template <class Shape>
-void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
+void CSFLayerLine::take_objects(std::vector<Shape>& shapes, const ktf_layer_source& layer, std::int32_t shape_type) {
     shapes.clear();
     m_strName = kKTFLayerName;
-    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.GetObjectCount()));
+    m_nShapes = static_cast<std::uint32_t>(std::max(0, layer.get_object_count()));
     shapes.resize(m_nShapes);
     CSFRect bounds;
     bool started = false;
     for (std::uint32_t i = 0; i < m_nShapes; ++i) {
         Shape& shape = shapes[i];
-        shape.SetFromObject(layer.GetObject(static_cast<int>(i)));
+        shape.SetFromObject(layer.get_object(static_cast<int>(i)));
         started = widen_by_points(shape.m_pPoints.data(), shape.m_pPoints.size(), bounds, started);
     }
     m_rcBounds = bounds;
@@ -196,7 +200,9 @@ void CSFLayerLine::TakeObjects(std::vector<Shape>& shapes, const ktf_layer_sourc
     m_header.m_nShapeType = shape_type;
 }
 
-template void CSFLayerLine::TakeObjects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
-template void CSFLayerLine::TakeObjects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::take_objects(std::vector<CSFLine>&, const ktf_layer_source&, std::int32_t);
+template void CSFLayerLine::take_objects(std::vector<CSFPolygon>&, const ktf_layer_source&, std::int32_t);
 
-void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { TakeObjects(m_pShapes, layer, kLayerLine); }
+void CSFLayerLine::SetFromKTFLayer(const ktf_layer_source& layer) { take_objects(m_pShapes, layer, kLayerLine); }
+
+}  // namespace model

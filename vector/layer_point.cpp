@@ -8,9 +8,11 @@
 #include "platform/file.h"
 #include "platform/file_io.h"
 #include "platform/ui_service.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 
 using namespace platform::file_io;
+
+namespace model {
 
 namespace {
 
@@ -29,12 +31,12 @@ int CSFLayerPoint::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-void CSFLayerPoint::DrawShapes(platform::CDC* dc) { Draw(dc, false); }
+void CSFLayerPoint::DrawShapes(platform::CDC* dc) { draw(dc, false); }
 
-void CSFLayerPoint::DrawCells(platform::CDC* dc) { Draw(dc, true); }
+void CSFLayerPoint::DrawCells(platform::CDC* dc) { draw(dc, true); }
 
-void CSFLayerPoint::Draw(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerPoint::draw(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform || (by_cells && m_pCells.empty())) return;
     CPicture* icon = m_pMap ? m_pMap->GetIcon(m_nIcon) : nullptr;
     platform::CPen pen(platform::PS_SOLID, 1, m_crContour);
@@ -52,16 +54,16 @@ void CSFLayerPoint::Draw(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_pen);
 }
 
-int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
-    if (AllocateGrid(columns, rows) != 0) return 1;
+regrid_result CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
+    if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
     for (const CSFPoint& point : m_pShapes) {
-        const int cell = FindCell(point.m_pt);
+        const int cell = find_cell(point.m_pt);
         if (cell < 0) {
             char text[96];
             std::snprintf(text, sizeof text, "The point is out of map bounds. Layer index is - %d",
                           static_cast<int>(m_nIndex));
             platform::AfxMessageBox(text);
-            return 1;
+            return regrid_failed;
         }
         auto copy = std::make_unique<CSFPoint>();
         copy->m_pt = point.m_pt;
@@ -69,42 +71,42 @@ int CSFLayerPoint::Regrid(std::uint32_t columns, std::uint32_t rows) {
         m_pCells[static_cast<std::size_t>(cell)].AddShape(std::move(copy));
     }
     m_nGridShapes = m_nShapes;
-    return 0;
+    return regrid_done;
 }
 
 void CSFLayerPoint::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
+    write_base_fields(file);
     write_i32(file, m_nIcon);
     for (const CSFFragment& cell : m_pCells) cell.Write(file);
     WriteAttributes(file);
 }
 
-int CSFLayerPoint::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
-    if (!read_i32(file, m_nIcon)) return 1;
+read_result CSFLayerPoint::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
+    if (!read_i32(file, m_nIcon)) return read_failed;
     for (CSFFragment& cell : m_pCells) {
-        if (!cell.Read(file)) return 1;
-        if (cell.m_nShapeCount > bytes_left(file) / point_record_size) return 1;
+        if (!cell.Read(file)) return read_failed;
+        if (cell.m_nShapeCount > bytes_left(file) / point_record_size) return read_failed;
         const std::uint32_t count = cell.m_nShapeCount;
         for (std::uint32_t i = 0; i < count; ++i) {
             auto point = std::make_unique<CSFPoint>();
-            if (point->Read(file) != 0) return 1;
+            if (point->Read(file) != read_ok) return read_failed;
             cell.AddShape(std::move(point));
         }
     }
-    return ReadAttributes(file) == 0 ? 0 : 1;
+    return ReadAttributes(file);
 }
 
 void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {
     m_pShapes.clear();
     m_strName = kKTFLayerName;
-    const int count = std::max(0, layer.GetObjectCount());
+    const int count = std::max(0, layer.get_object_count());
     m_nShapes = static_cast<std::uint32_t>(count);
     m_pShapes.resize(m_nShapes);
     CSFRect bounds;
     bool empty = true;
     for (int i = 0; i < count; ++i) {
-        const point_source& object = layer.GetObject(i);
+        const point_source& object = layer.get_object(i);
         m_pShapes[static_cast<std::size_t>(i)].SetFromObject(object);
         const int points = object.GetPointCount();
         for (int k = 0; k < points; ++k) {
@@ -126,3 +128,5 @@ void CSFLayerPoint::SetFromKTFLayer(const ktf_layer_source& layer) {
     m_header.m_dYmax = bounds.maxY;
     m_header.m_nShapeType = kLayerPoint;
 }
+
+}  // namespace model

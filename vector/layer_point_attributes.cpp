@@ -17,6 +17,8 @@
 
 using namespace platform::file_io;
 
+namespace model {
+
 namespace {
 
 // Bytes a value of the kind takes in the map document.
@@ -33,9 +35,9 @@ std::size_t stored_size(std::uint32_t kind) {
 // a zero value of that kind.
 _attrValue attribute_of(std::uint32_t kind, const CDBFValue& v) {
     switch (kind) {
-        case _attrValue::integer: return _attrValue::FromInt(v.m_nKind == CDBF::kindLogical ? v.m_bValue : 0);
-        case _attrValue::real: return _attrValue::FromDouble(v.m_nKind == CDBF::kindNumber ? v.m_dValue : 0.0);
-        case _attrValue::text: return _attrValue::FromText(v.m_nKind == CDBF::kindText ? v.m_strValue : u"");
+        case _attrValue::integer: return _attrValue::from_int(v.m_nKind == CDBF::kindLogical ? v.m_bValue : 0);
+        case _attrValue::real: return _attrValue::from_double(v.m_nKind == CDBF::kindNumber ? v.m_dValue : 0.0);
+        case _attrValue::text: return _attrValue::from_text(v.m_nKind == CDBF::kindText ? v.m_strValue : u"");
         default: return {};
     }
 }
@@ -53,7 +55,7 @@ void append(std::u16string& line, std::string_view ascii) { line.append(ascii.be
 
 }  // namespace
 
-std::uint32_t CSFLayerPoint::AttributeKind(std::uint32_t table_kind) {
+std::uint32_t CSFLayerPoint::attribute_kind(std::uint32_t table_kind) {
     switch (table_kind) {
         case CDBF::kindNumber: return _attrValue::real;
         case CDBF::kindText: return _attrValue::text;
@@ -62,22 +64,22 @@ std::uint32_t CSFLayerPoint::AttributeKind(std::uint32_t table_kind) {
     }
 }
 
-void CSFLayerPoint::ClearFields() {
+void CSFLayerPoint::clear_fields() {
     m_aFieldKinds.clear();
     m_aFieldShown.clear();
     m_aFieldLabel.clear();
     m_aFieldNames.clear();
 }
 
-int CSFLayerPoint::OpenAttributes(const std::string& path) {
+read_result CSFLayerPoint::OpenAttributes(const std::string& path) {
     m_bAttributes = 0;
-    ClearFields();
+    clear_fields();
     CDBF table;
-    if (table.Open(path) != 0 || table.GetFieldCount() == 0) return 1;
+    if (table.Open(path) != 0 || table.GetFieldCount() == 0) return read_failed;
     m_bAttributes = 1;
     const int fields = table.GetFieldCount();
     for (int i = 0; i < fields; ++i) {
-        const std::uint32_t kind = AttributeKind(table.GetKinds()[static_cast<std::size_t>(i)]);
+        const std::uint32_t kind = attribute_kind(table.GetKinds()[static_cast<std::size_t>(i)]);
         m_aFieldKinds.push_back(kind);
         m_aFieldNames.push_back(table.GetNames()[static_cast<std::size_t>(i)]);
         m_aFieldShown.push_back(kind != _attrValue::none ? 1 : 0);
@@ -93,10 +95,10 @@ int CSFLayerPoint::OpenAttributes(const std::string& path) {
         }
         values = &table.MoveNext();
     }
-    return 0;
+    return read_ok;
 }
 
-std::int32_t CSFLayerPoint::StoredLabelPosition() const {
+std::int32_t CSFLayerPoint::stored_label_position() const {
     std::int32_t stored = 0;
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i) {
         if (!m_aFieldShown[i]) continue;
@@ -114,7 +116,7 @@ void CSFLayerPoint::WriteAttributes(platform::CFile& file) {
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i)
         if (m_aFieldShown[i]) stored.push_back(i);
     write_i32(file, static_cast<std::int32_t>(stored.size()));
-    write_i32(file, StoredLabelPosition());
+    write_i32(file, stored_label_position());
     for (std::size_t i : stored) write_u32(file, i < m_aFieldKinds.size() ? m_aFieldKinds[i] : 0);
     for (std::size_t i : stored) {
         char name[kFieldNameSize] = {};
@@ -137,27 +139,27 @@ void CSFLayerPoint::WriteAttributes(platform::CFile& file) {
     }
 }
 
-int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
+read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     m_bAttributes = 0;
-    ClearFields();
+    clear_fields();
     std::int32_t has = 0, count = 0, label = -1;
-    if (!read_i32(file, has)) return 1;
-    if (has == 0) return 0;
-    if (has != 1 || !read_i32(file, count)) return 1;
+    if (!read_i32(file, has)) return read_failed;
+    if (has == 0) return read_ok;
+    if (has != 1 || !read_i32(file, count)) return read_failed;
     // Each stored field takes a kind and a name at least.
-    if (count < 0 || static_cast<std::uint64_t>(count) > bytes_left(file) / (4 + kFieldNameSize)) return 1;
+    if (count < 0 || static_cast<std::uint64_t>(count) > bytes_left(file) / (4 + kFieldNameSize)) return read_failed;
     const std::uint32_t version = m_pMap ? m_pMap->GetVersion() : 5;
-    if (version >= 5 && !read_i32(file, label)) return 1;
+    if (version >= 5 && !read_i32(file, label)) return read_failed;
     const std::size_t n = static_cast<std::size_t>(count);
     m_aFieldKinds.resize(n);
     std::size_t record_size = 0;
     for (std::uint32_t& kind : m_aFieldKinds) {
-        if (!read_u32(file, kind)) return 1;
+        if (!read_u32(file, kind)) return read_failed;
         record_size += stored_size(kind);
     }
     for (std::size_t i = 0; i < n; ++i) {
         char name[kFieldNameSize];
-        if (!read_exact(file, name, kFieldNameSize)) return 1;
+        if (!read_exact(file, name, kFieldNameSize)) return read_failed;
         m_aFieldNames.emplace_back(name, strnlen(name, kFieldNameSize));
     }
     m_aFieldShown.assign(n, 1);
@@ -168,9 +170,9 @@ int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
     std::vector<std::uint8_t> bytes;
     for (CSFFragment& cell : m_pCells) {
         const std::uint64_t cell_size = std::uint64_t{record_size} * cell.m_aShapes.size();
-        if (cell_size > bytes_left(file)) return 1;
+        if (cell_size > bytes_left(file)) return read_failed;
         bytes.resize(static_cast<std::size_t>(cell_size));
-        if (!read_exact(file, bytes.data(), bytes.size())) return 1;
+        if (!read_exact(file, bytes.data(), bytes.size())) return read_failed;
         const std::uint8_t* at = bytes.data();
         for (auto& shape : cell.m_aShapes) {
             shape->SetAttributeCount(count);
@@ -185,10 +187,10 @@ int CSFLayerPoint::ReadAttributes(platform::CFile& file) {
         }
     }
     m_bAttributes = 1;
-    return 0;
+    return read_ok;
 }
 
-std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) const {
+std::vector<std::u16string> CSFLayerPoint::hint_lines(const CSFShape& shape) const {
     std::vector<std::u16string> lines;
     const std::string code_page = platform::system_code_page();
     for (std::size_t i = 0; i < m_aFieldShown.size(); ++i) {
@@ -202,17 +204,17 @@ std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) cons
         switch (kind) {
             case _attrValue::integer: {
                 append(line, "   ");
-                auto r = std::to_chars(number, number + sizeof number, value.GetInt());
+                auto r = std::to_chars(number, number + sizeof number, value.get_int());
                 append(line, std::string_view(number, static_cast<std::size_t>(r.ptr - number)));
                 break;
             }
             case _attrValue::real: {
                 append(line, "   ");
-                auto r = std::to_chars(number, number + sizeof number, value.GetDouble(), std::chars_format::fixed, 6);
+                auto r = std::to_chars(number, number + sizeof number, value.get_double(), std::chars_format::fixed, 6);
                 append(line, std::string_view(number, static_cast<std::size_t>(r.ptr - number)));
                 break;
             }
-            case _attrValue::text: append(line, "   "); line += value.GetText(); break;
+            case _attrValue::text: append(line, "   "); line += value.get_text(); break;
             default: break;
         }
         lines.push_back(std::move(line));
@@ -220,8 +222,8 @@ std::vector<std::u16string> CSFLayerPoint::HintLines(const CSFShape& shape) cons
     return lines;
 }
 
-CSFPoint* CSFLayerPoint::HitPoint(platform::CPoint mouse, bool cells) {
-    georef::CTransform* transform = DisplayTransform();
+CSFPoint* CSFLayerPoint::hit_point(platform::CPoint mouse, bool cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform) return nullptr;
     if (!cells) {
         for (CSFPoint& point : m_pShapes)
@@ -238,16 +240,16 @@ CSFPoint* CSFLayerPoint::HitPoint(platform::CPoint mouse, bool cells) {
 int CSFLayerPoint::ShowHint(platform::CPoint, platform::CPoint mouse, int cells) {
     if (m_pHint) {
         // Small moves of a resting hand keep the hint where it is.
-        const platform::CPoint anchor = m_pHint->GetAnchor();
+        const platform::CPoint anchor = m_pHint->get_anchor();
         if (anchor.x - 10 < mouse.x && mouse.x < anchor.x + 10 && anchor.y - 10 < mouse.y && mouse.y < anchor.y + 10)
             return 0;
         m_pHint->EndDialog(platform::IDCANCEL);
         m_pHint = nullptr;
     }
-    CSFPoint* point = HitPoint(mouse, cells != 0);
+    CSFPoint* point = hit_point(mouse, cells != 0);
     if (!point) return 0;
     auto hint = std::make_unique<CHintAtr>();
-    hint->SetLines(HintLines(*point));
+    hint->set_lines(hint_lines(*point));
     hint->ShowAt(mouse.x, mouse.y);
     // The hover timer goes on ticking while the hint is shown and may end it meanwhile.
     m_pHint = hint.get();
@@ -256,7 +258,7 @@ int CSFLayerPoint::ShowHint(platform::CPoint, platform::CPoint mouse, int cells)
     return 0;
 }
 
-bool CSFLayerPoint::SetLabelField(const std::string& name) {
+bool CSFLayerPoint::set_label_field(const std::string& name) {
     std::size_t found = m_aFieldNames.size();
     for (std::size_t i = 0; i < m_aFieldNames.size() && found == m_aFieldNames.size(); ++i)
         if (same_name(m_aFieldNames[i], name)) found = i;
@@ -266,3 +268,5 @@ bool CSFLayerPoint::SetLabelField(const std::string& name) {
     m_aFieldShown[found] = 1;
     return true;
 }
+
+}  // namespace model

@@ -1,15 +1,15 @@
 #include "vector/layer_polygon.h"
 
+#include "map/progress_indicator.h"
 #include "map/sf_map.h"
 #include "platform/device_context.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
-#include "vector/cell_grid.h"
-#include "vector/piece.h"
-#include "vector/polygon_clip.h"
-#include "vector/progress_indicator.h"
+#include "shapes/cell_grid.h"
+#include "shapes/piece.h"
+#include "shapes/polygon_cutter.h"
 
-using namespace polygon_clip;
+namespace model {
 
 CSFLayerPolygon::CSFLayerPolygon(CSFMap* map) : CSFLayerLine(kLayerPolygon, map) { m_bFilled = 1; }
 
@@ -23,30 +23,30 @@ int CSFLayerPolygon::CountRecords(platform::CFile& file) {
     return 0;
 }
 
-int CSFLayerPolygon::ReadShapes(platform::CFile& file) {
+read_shapes_result CSFLayerPolygon::ReadShapes(platform::CFile& file) {
     // Every record twice: as the outline line, then as the filled polygon.
-    StartRecords(file);
+    start_records(file);
     for (CSFLine& line : m_pShapes)
-        if (ReadRecord(file, line) != 0) return 2;
+        if (read_record(file, line) != shapes_read) return shape_unreadable;
     file.Seek(100, platform::CFile::begin);
     for (CSFPolygon& polygon : m_pPolygons)
-        if (ReadRecord(file, polygon) != 0) return 2;
-    return 0;
+        if (read_record(file, polygon) != shapes_read) return shape_unreadable;
+    return shapes_read;
 }
 
 void CSFLayerPolygon::DrawShapes(platform::CDC* dc) {
-    FillPolygons(dc, false);
-    StrokeLines(dc, false);
+    fill_polygons(dc, false);
+    stroke_lines(dc, false);
 }
 
 void CSFLayerPolygon::DrawCells(platform::CDC* dc) {
     if (m_pPolygonCells.empty()) return;
-    FillPolygons(dc, true);
-    StrokeLines(dc, true);
+    fill_polygons(dc, true);
+    stroke_lines(dc, true);
 }
 
-void CSFLayerPolygon::FillPolygons(platform::CDC* dc, bool by_cells) {
-    georef::CTransform* transform = DisplayTransform();
+void CSFLayerPolygon::fill_polygons(platform::CDC* dc, bool by_cells) {
+    georef::CTransform* transform = display_transform();
     if (!transform) return;
     platform::CBrush brush(m_crFill);
     platform::CBrush* old_brush = dc->SelectObject(&brush);
@@ -58,85 +58,64 @@ void CSFLayerPolygon::FillPolygons(platform::CDC* dc, bool by_cells) {
     dc->SelectObject(old_brush);
 }
 
-int CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
-    return MakeGrid(columns, rows, m_pPolygonCells);
+regrid_result CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t rows) {
+    return make_grid(columns, rows, m_pPolygonCells);
 }
 
-int CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
+regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
     CSFLayerLine::Regrid(columns, rows);
     m_nPolygonPieces = m_nPolygonParts = m_nPolygonPoints = 0;
-    if (AllocateGrid(columns, rows) != 0) return 1;
+    if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
-    const progress_scope progress = OpenProgress(m_pPolygons.size());
+    const progress_scope progress = open_progress(m_pPolygons.size());
     const cell_grid grid(m_pPolygonCells, m_nGridCols, m_nGridRows);
-    gpc_polygon subject, clip, result;
-    std::vector<gpc_vertex> ring;
-    std::vector<CSFPt> piece;
+    std::int32_t record = 0;
+    polygon_cutter cutter(grid, [&](int cell, const std::vector<CSFPt>& piece) {
+        m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(make_piece<CSFPolygon>(record, piece));
+        ++m_nPolygonPieces;
+        ++m_nPolygonParts;
+        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
+    });
     for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
-        ShowProgress(i);
+        show_progress(i);
         const CSFPolygon& polygon = m_pPolygons[i];
+        record = polygon.m_nRecord;
         for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
             const part_range part = part_of(polygon, k);
-            const CSFPt* points = polygon.m_pPoints.data() + part.begin;
-            const std::size_t count = part.end - part.begin;
-            // A ring can only have pieces in the cells its box meets; the other cells would
-            // give empty intersections.
-            CSFRect box;
-            cell_grid::span span;
-            if (!widen_by_points(points, count, box, false) || !grid.Span(box, span)) continue;
-            ring.clear();
-            for (std::size_t p = 0; p < count; ++p) ring.push_back({points[p].X, points[p].Y});
-            gpc_add_contour(subject, ring.data(), ring.size(), 1);
-            for (std::uint32_t row = span.first_row; row <= span.last_row; ++row) {
-                for (std::uint32_t column = span.first_column; column <= span.last_column; ++column) {
-                    const int cell = static_cast<int>(row * m_nGridCols + column);
-                    const CSFRect& c = grid.Box(cell);
-                    const gpc_vertex corners[4] = {{c.minX, c.minY}, {c.maxX, c.minY}, {c.maxX, c.maxY}, {c.minX, c.maxY}};
-                    gpc_add_contour(clip, corners, 4, 1);
-                    gpc_polygon_clip(GPC_INT, subject, clip, result);
-                    for (const gpc_vertex_list& contour : result.contour) {
-                        piece.clear();
-                        for (const gpc_vertex& v : contour.vertex) piece.push_back({v.x, v.y});
-                        if (!piece.empty())
-                            m_pPolygonCells[static_cast<std::size_t>(cell)].AddShape(
-                                make_piece<CSFPolygon>(polygon.m_nRecord, piece));
-                        ++m_nPolygonPieces;
-                        ++m_nPolygonParts;
-                        m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
-                    }
-                    gpc_free_polygon(result);
-                    gpc_free_polygon(clip);
-                }
-            }
-            gpc_free_polygon(subject);
+            cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
         }
     }
-    return 0;
+    return regrid_done;
 }
 
 void CSFLayerPolygon::WriteDocument(platform::CFile& file) {
-    WriteBaseFields(file);
-    WriteCells(file, m_nPolygonParts, m_nPolygonPoints, m_pPolygonCells);
+    write_base_fields(file);
+    write_cells(file, m_nPolygonParts, m_nPolygonPoints, m_pPolygonCells);
     WriteLinePayload(file);
 }
 
-int CSFLayerPolygon::ReadDocument(platform::CFile& file) {
-    if (ReadBaseFields(file) != 0) return 1;
+read_result CSFLayerPolygon::ReadDocument(platform::CFile& file) {
+    if (read_base_fields(file) != read_ok) return read_failed;
     m_pCells.clear();
-    if (ReadCells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }) != 0) return 1;
+    if (read_cells(file, m_pPolygonCells, [] { return std::unique_ptr<CSFShape>(new CSFPolygon); }, m_nPolygonParts,
+                   m_nPolygonPoints) != read_ok)
+        return read_failed;
+    m_nPolygonPieces = m_nPolygonParts;
     if (m_pMap && m_pMap->GetVersion() == 3) {
         // The outlines come as a line layer record of their own, tag and all; its fill
         // colour is not the polygon layer's.
         std::int32_t tag = 0;
-        if (!platform::file_io::read_i32(file, tag)) return 1;
+        if (!platform::file_io::read_i32(file, tag)) return read_failed;
         const platform::COLORREF fill = m_crFill;
-        const int result = CSFLayerLine::ReadDocument(file);
+        const read_result result = CSFLayerLine::ReadDocument(file);
         m_crFill = fill;
-        return result == 0 ? 0 : 1;
+        return result;
     }
-    return ReadLinePayload(file) == 0 ? 0 : 1;
+    return ReadLinePayload(file);
 }
 
 void CSFLayerPolygon::SetFromKTFLayer(const ktf_layer_source& layer) {
-    TakeObjects(m_pPolygons, layer, kLayerPolygon);
+    take_objects(m_pPolygons, layer, kLayerPolygon);
 }
+
+}  // namespace model

@@ -4,6 +4,8 @@
 
 #include "platform/ui_service.h"
 
+namespace model {
+
 class CSFMap;
 
 // The icon chooser of the layers panel: it lists the icons of the map's icon layer and
@@ -15,7 +17,7 @@ public:
 
     // One item per icon, captioned "icons N" with the icon's number; none when the map has
     // no icon layer.
-    std::vector<platform::icon_choice> GetItems() const;
+    std::vector<platform::icon_choice> get_items() const;
     // The position of the chosen icon, -1 when none is chosen.
     int DoModal();
 
@@ -24,3 +26,5 @@ public:
 private:
     const CSFMap* m_pMap;
 };
+
+}  // namespace model

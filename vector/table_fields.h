@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace model {
+
 // The attribute table that goes with a shapefile, as a description of its fields.
 struct table_field {
     std::string name;  // UTF-8
@@ -20,9 +22,7 @@ struct table_description {
     std::vector<table_field> fields;
 };
 
-// The table of a shapefile: its path with "dbf" for the last three characters, or "DBF"
-// when only a table of that spelling is there.
-std::string TablePath(const std::string& shapefile);
-
 // The fields of the shapefile's table; none when the table cannot be read.
-std::optional<table_description> DescribeTable(const std::string& shapefile);
+std::optional<table_description> describe_table(const std::string& shapefile);
+
+}  // namespace model

@@ -61,7 +61,7 @@ std::uint8_t* __image::create(int width, int height, int bits_per_pixel, int typ
     if (width <= 0 || height <= 0) return nullptr;
     const int bits = bits_per_pixel <= 1 ? 1 : bits_per_pixel <= 4 ? 4 : bits_per_pixel <= 8 ? 8 : 24;
     const std::uint32_t colours = bits == 24 ? 0u : 1u << bits;
-    const std::uint64_t line_bytes = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    const std::uint64_t line_bytes = platform::dib_stride(width, bits);
     const std::uint64_t pixel_bytes = line_bytes * static_cast<std::uint64_t>(height);
     // The header records the pixel bytes in 32 bits; nothing larger is a picture.
     if (pixel_bytes > std::numeric_limits<std::uint32_t>::max()) return nullptr;

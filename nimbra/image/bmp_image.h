@@ -2,6 +2,7 @@
 
 #include "nimbra/export.h"
 #include "nimbra/image/image.h"
+#include "nimbra/image/picture_header.h"
 
 namespace tarvel_tech::nimbra {
 
@@ -21,6 +22,11 @@ public:
     bool encode(std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& length,
                 platform::CWnd* window = nullptr) override;
     std::unique_ptr<image> clone() const override;
+
+    // What decode would make of the bitmap at the file's current position, without building
+    // the picture: false for a file decode refuses. The file is left at no particular
+    // position.
+    static bool read_header(platform::CFile* file, picture_header& header);
 };
 
 }  // namespace tarvel_tech::nimbra

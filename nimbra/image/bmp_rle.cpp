@@ -11,7 +11,7 @@ public:
         : bits_(bits), width_(width), height_(height), pixels_(pixels), line_bytes_(line_bytes) {}
 
     void put(int index) {
-        if (x < width_ && y < height_) {
+        if (pixels_ && x < width_ && y < height_) {
             std::uint8_t* row = pixels_ + static_cast<std::size_t>(y) * line_bytes_;
             if (bits_ == 8) {
                 row[x] = static_cast<std::uint8_t>(index);

@@ -19,8 +19,25 @@ jpeg_manager& manager_of(j_common_ptr cinfo) { return *static_cast<jpeg_manager*
     std::longjmp(m.jump, 1);
 }
 
-// The library shows nothing; warnings (a premature end, for one) only count.
+// The library shows nothing; warnings only count, except that the decoders want to know
+// when the entropy-coded data stopped short of what the picture needs.
 void output_message(j_common_ptr) {}
+
+void emit_message(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;  // trace messages
+    ++cinfo->err->num_warnings;
+    jpeg_manager& m = manager_of(cinfo);
+    if (cinfo->err->msg_code != JWRN_HIT_MARKER || !cinfo->is_decompressor || m.data_missing) return;
+    // The entropy decoder wanted bits and found the end of the picture instead (the file's or
+    // the one the source supplies when the file ends). Other markers there are corruption
+    // that libjpeg gets over.
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->unread_marker == JPEG_EOI) {
+        m.data_missing = true;
+        m.missing_scan = d->input_scan_number;
+        m.missing_imcu_row = d->input_iMCU_row;
+    }
+}
 
 void init_source(j_decompress_ptr cinfo) { manager_of(reinterpret_cast<j_common_ptr>(cinfo)).start_of_file = true; }
 
@@ -37,8 +54,14 @@ boolean fill_input_buffer(j_decompress_ptr cinfo) {
     if (m.pending) ERREXIT(cinfo, JERR_FILE_READ);
     if (got == 0) {
         if (m.start_of_file) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        if (!m.source_dry) {
+            m.source_dry = true;
+            m.dry_scan = cinfo->input_scan_number;
+            m.dry_imcu_row = cinfo->input_iMCU_row;
+        }
         WARNMS(cinfo, JWRN_JPEG_EOF);
-        // A fake end-of-image marker: libjpeg fills in the rest of the picture.
+        // A fake end-of-image marker lets libjpeg wind down; whether rows went missing is
+        // judged from what the manager recorded.
         m.buffer[0] = 0xFF;
         m.buffer[1] = JPEG_EOI;
         got = 2;
@@ -109,6 +132,7 @@ void attach_errors(j_common_ptr cinfo, jpeg_manager& m) {
     cinfo->err = jpeg_std_error(&m.error);
     m.error.error_exit = error_exit;
     m.error.output_message = output_message;
+    m.error.emit_message = emit_message;
     m.last_error = last_error;
     cinfo->client_data = &m;
 }

@@ -35,6 +35,17 @@ struct jpeg_manager {
     JOCTET buffer[transfer_size] = {};
     bool start_of_file = false;
     std::exception_ptr pending;
+
+    // The source ran out and a fake end-of-image marker took its place: where the input
+    // stood at that moment (scan number, iMCU row of that scan).
+    bool source_dry = false;
+    int dry_scan = 0;
+    JDIMENSION dry_imcu_row = 0;
+    // The entropy decoder needed bits and met the end of the picture (libjpeg's "premature
+    // end of data segment" warning at an end-of-image marker), and where.
+    bool data_missing = false;
+    int missing_scan = 0;
+    JDIMENSION missing_imcu_row = 0;
 };
 
 // The library's one last-error text.
@@ -42,7 +53,8 @@ char* last_error_text();
 void set_last_error(const char* text);
 
 // Installs the error manager (exit: format the message into the last-error text, jump
-// back) and makes the manager the object's client data.
+// back; warnings are counted, and a premature end of data is recorded in the manager) and
+// makes the manager the object's client data.
 void attach_errors(j_common_ptr cinfo, jpeg_manager& m);
 void attach_source(j_decompress_ptr cinfo, jpeg_manager& m);
 void attach_destination(j_compress_ptr cinfo, jpeg_manager& m);

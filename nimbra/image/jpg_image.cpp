@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "nimbra/image/jpeg_io.h"
+#include "nimbra/image/jpeg_reader.h"
 #include "platform/file.h"
 #include "platform/mem_file.h"
 
@@ -17,63 +19,9 @@ constexpr const char* palette_refused = "JPEG can save only RGB or GreyScale ima
 
 }  // namespace
 
-// The work between setjmp and the last libjpeg call. libjpeg's error exit jumps back into
-// these functions, so no object with a destructor may live in them.
+// The work between setjmp and the last libjpeg call of encoding. libjpeg's error exit jumps
+// back into it, so no object with a destructor may live in it.
 struct jpg_image::codec {
-    static bool decode(jpg_image& img, jpeg_detail::jpeg_manager& m, jpeg_decompress_struct* cinfo) {
-        if (setjmp(m.jump)) return false;
-        jpeg_create_decompress(cinfo);
-        jpeg_detail::attach_source(cinfo, m);
-        jpeg_read_header(cinfo, TRUE);
-        // Colour arrives in the blue-green-red order of the rows, so nothing is swapped.
-        if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
-        jpeg_start_decompress(cinfo);
-
-        const int components = cinfo->output_components;
-        if (components != 1 && components != 3 && components != 4) ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
-        const int width = static_cast<int>(cinfo->output_width);
-        const int height = static_cast<int>(cinfo->output_height);
-        if (!img.create(width, height, components * 8, jpg_type)) {
-            jpeg_detail::set_last_error("Insufficient memory");
-            return false;
-        }
-        if (cinfo->density_unit == 2) {
-            img.exinfo.xdpi = static_cast<std::int32_t>(cinfo->X_density * 2.54);
-            img.exinfo.ydpi = static_cast<std::int32_t>(cinfo->Y_density * 2.54);
-        } else {
-            img.exinfo.xdpi = cinfo->X_density;
-            img.exinfo.ydpi = cinfo->Y_density;
-        }
-        if (components == 1) img.palette_.make_gray();
-
-        JSAMPROW rows[batch_rows];
-        if (components == 4) {
-            // CMYK as libjpeg delivers it (inverted, as Adobe writes it) through one row.
-            JSAMPARRAY cmyk = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                        static_cast<JDIMENSION>(width) * 4, 1);
-            while (cinfo->output_scanline < cinfo->output_height) {
-                const int k = static_cast<int>(cinfo->output_scanline);
-                if (jpeg_read_scanlines(cinfo, cmyk, 1) != 1) break;
-                const JSAMPLE* in = cmyk[0];
-                std::uint8_t* out = img.row(height - 1 - k);
-                for (int x = 0; x < width; ++x, in += 4, out += 3) {
-                    out[0] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
-                    out[1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
-                    out[2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
-                }
-            }
-        } else {
-            while (cinfo->output_scanline < cinfo->output_height) {
-                const int k = static_cast<int>(cinfo->output_scanline);
-                const int n = std::min(batch_rows, height - k);
-                for (int i = 0; i < n; ++i) rows[i] = img.row(height - 1 - k - i);
-                if (jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(n)) == 0) break;
-            }
-        }
-        jpeg_finish_decompress(cinfo);
-        return true;
-    }
-
     static bool encode(jpg_image& img, jpeg_detail::jpeg_manager& m, jpeg_compress_struct* cinfo) {
         if (setjmp(m.jump)) return false;
         jpeg_create_compress(cinfo);
@@ -122,13 +70,53 @@ const char* jpg_image::get_last_error() { return jpeg_detail::last_error_text();
 
 bool jpg_image::decode(platform::CFile* file, platform::CWnd*) {
     if (!file) return false;
-    jpeg_detail::jpeg_manager m(file);
-    jpeg_decompress_struct cinfo{};
-    jpeg_detail::attach_errors(reinterpret_cast<j_common_ptr>(&cinfo), m);
-    const bool done = codec::decode(*this, m, &cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    if (m.pending) std::rethrow_exception(m.pending);
-    return done;
+    jpeg_detail::jpeg_reader reader(file);
+    if (!reader.read_header() || !reader.start()) return false;
+    const picture_header& h = reader.header();
+    if (!create(h.width, h.height, h.bit_count, jpg_type)) {
+        jpeg_detail::set_last_error("Insufficient memory");
+        return false;
+    }
+    exinfo.xdpi = h.xdpi;
+    exinfo.ydpi = h.ydpi;
+    if (h.palette_entries) palette_.make_gray();
+
+    // Scanlines travel in batches straight from libjpeg into the packed rows, top first.
+    std::uint8_t* rows[batch_rows];
+    for (int k = 0; k < h.height; k += batch_rows) {
+        const int n = std::min(batch_rows, h.height - k);
+        for (int i = 0; i < n; ++i) rows[i] = row(h.height - 1 - k - i);
+        if (!reader.read_rows(rows, n)) return false;
+    }
+    return reader.finish();
+}
+
+bool jpg_image::read_header(platform::CFile* file, picture_header& header) {
+    if (!file) return false;
+    const std::uint64_t start = file->GetPosition();
+    picture_header found;
+    {
+        jpeg_detail::jpeg_reader reader(file);
+        if (!reader.read_header()) return false;
+        found = reader.header();
+    }
+    // A file that ends with the end-of-image marker holds its data whole as far as a
+    // header can tell; anything else is decoded, small, to see whether rows are missing.
+    std::uint8_t tail[2] = {};
+    const std::uint64_t length = file->GetLength();
+    if (length < start + 2 || file->Seek(static_cast<std::int64_t>(length - 2), platform::CFile::begin) != length - 2 ||
+        file->Read(tail, 2) != 2 || tail[0] != 0xFF || tail[1] != JPEG_EOI) {
+        file->Seek(static_cast<std::int64_t>(start), platform::CFile::begin);
+        jpeg_detail::jpeg_reader reader(file);
+        if (!reader.read_header() || !reader.start(true)) return false;
+        std::vector<std::uint8_t> line(reader.row_bytes());
+        std::uint8_t* rows[1] = {line.data()};
+        while (reader.next_row() < reader.output_height())
+            if (!reader.read_rows(rows, 1)) return false;
+        if (!reader.finish()) return false;
+    }
+    header = found;
+    return true;
 }
 
 bool jpg_image::encode(platform::CFile* file, platform::CWnd*) {

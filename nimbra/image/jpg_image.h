@@ -2,6 +2,7 @@
 
 #include "nimbra/export.h"
 #include "nimbra/image/image.h"
+#include "nimbra/image/picture_header.h"
 
 namespace tarvel_tech::nimbra {
 
@@ -22,6 +23,12 @@ public:
     bool encode(std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& length,
                 platform::CWnd* window = nullptr) override;
     std::unique_ptr<image> clone() const override;
+
+    // What decode would make of the JPEG at the file's current position, without building
+    // the picture: false, with the reason as the last error, for a file decode refuses
+    // before its pixels (not a JPEG, more pixels declared than its data can carry) or
+    // whose data ends before its last row. The file is left at no particular position.
+    static bool read_header(platform::CFile* file, picture_header& header);
 
     // The message of the most recent JPEG failure in this process.
     static const char* get_last_error();

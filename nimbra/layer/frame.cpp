@@ -32,21 +32,20 @@ std::uint8_t* layer::frame::fix(bool pin) {
     return read_body();
 }
 
+bool layer::frame::lies_within(std::uint64_t base, std::uint64_t file_length) const {
+    if (data_offset < 0 || data_size < 0) return false;
+    return base + static_cast<std::uint64_t>(data_offset) + static_cast<std::uint64_t>(data_size) <= file_length;
+}
+
 std::uint8_t* layer::frame::read_body() {
-    if (!owner_->file_) {
-        if (owner_->file_path_.empty()) return nullptr;
-        auto file = std::make_unique<platform::CFile>();
-        if (!file->Open(owner_->file_path_, platform::CFile::modeRead | platform::CFile::shareDenyNone))
-            return nullptr;
-        owner_->file_ = std::move(file);
-    }
-    platform::CFile& file = *owner_->file_;
+    platform::CFile* reached = owner_->reach_file();
+    if (!reached) return nullptr;
+    platform::CFile& file = *reached;
     const std::uint64_t base = owner_->base_offset_;
     try {
         // The index comes from the file: a body outside it is unreadable, not a huge read.
-        if (data_offset < 0 || data_size < 0) return nullptr;
+        if (!lies_within(base, file.GetLength())) return nullptr;
         const std::uint64_t start = base + static_cast<std::uint64_t>(data_offset);
-        if (start + static_cast<std::uint64_t>(data_size) > file.GetLength()) return nullptr;
 
         if (file.Seek(static_cast<std::int64_t>(base), platform::CFile::begin) != base) {
             owner_->drop_file();

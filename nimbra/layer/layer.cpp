@@ -82,17 +82,44 @@ bool layer::close() {
     return true;
 }
 
-bool layer::bodies_fit_file() const {
+platform::CFile* layer::reach_file() {
+    if (!file_) {
+        if (file_path_.empty()) return nullptr;
+        auto file = std::make_unique<platform::CFile>();
+        if (!file->Open(file_path_, platform::CFile::modeRead | platform::CFile::shareDenyNone)) return nullptr;
+        file_ = std::move(file);
+    }
+    return file_.get();
+}
+
+std::vector<std::int32_t> layer::frames_outside_file() {
+    platform::CFile* file = reach_file();
+    std::uint64_t length = 0;
+    try {
+        if (file) length = file->GetLength();
+    } catch (const platform::CFileException&) {
+        file = nullptr;
+    }
+    std::vector<std::int32_t> outside;
+    for (std::int32_t i = 0; i < frames_.size(); ++i) {
+        const frame* each = frames_.at(i);
+        if (!each->get_body() && (!file || !each->lies_within(base_offset_, length))) outside.push_back(i);
+    }
+    return outside;
+}
+
+bool layer::bodies_fit_file() {
     std::uint64_t claimed = 0;
     for (std::int32_t i = 0; i < frames_.size(); ++i) {
         const frame* each = frames_.at(i);
         if (!each->get_body() && each->size() > 0) claimed += static_cast<std::uint64_t>(each->size());
     }
     if (claimed == 0) return true;
-    if (!file_) return false;
+    platform::CFile* file = reach_file();
+    if (!file) return false;
     std::uint64_t length = 0;
     try {
-        length = file_->GetLength();
+        length = file->GetLength();
     } catch (const platform::CFileException&) {
         return false;
     }

@@ -120,6 +120,10 @@ public:
         // pin false: lets the body go (a writer's frames keep theirs); answers none.
         std::uint8_t* fix(bool pin);
 
+        // Whether the body lies wholly inside a file of file_length bytes whose layer starts
+        // at base.
+        bool lies_within(std::uint64_t base, std::uint64_t file_length) const;
+
     private:
         std::uint8_t* read_body();
 
@@ -216,8 +220,13 @@ public:
     // Whether the bodies still to be read from the layer's open file fit, all together, in
     // the bytes after the index, as bodies laid back to back do. Frames that share their
     // bytes would let a small file stand for a picture many times its size. False when
-    // bodies are to be read and no file is open.
-    bool bodies_fit_file() const;
+    // bodies are to be read and no file can be reached (opened by its path when none is open).
+    bool bodies_fit_file();
+
+    // Indices of the frames, in index order, whose bodies are not in memory and do not lie
+    // wholly inside the layer's file (a file cut short, an index pointing past its end), or
+    // cannot be reached at all (no file). The file is opened by its path when none is open.
+    std::vector<std::int32_t> frames_outside_file();
 
     frame_iterator begin();
     frame_iterator end();
@@ -242,6 +251,9 @@ protected:
     // Brings every non-empty body into memory; false when one cannot be read.
     bool fix_all_bodies();
     platform::CFile* open_file() const { return file_.get(); }
+    // The open file, or the file opened by its path and kept as the layer's file; none when
+    // neither works.
+    platform::CFile* reach_file();
     void drop_file();
 
     header header_;

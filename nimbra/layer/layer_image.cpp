@@ -1,26 +1,17 @@
 #include "nimbra/layer/layer_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "nimbra/image/jpeg_reader.h"
 #include "nimbra/image/jpg_image.h"
 #include "nimbra/layer/layer.h"
 #include "nimbra/layer/read_layer.h"
+#include "platform/mem_file.h"
 #include "platform/window.h"
 
 namespace tarvel_tech::nimbra {
-namespace {
-
-// Decodes a frame's body, bringing it into memory first and letting it go afterwards.
-bool decode_frame(layer::frame& f, jpg_image& out) {
-    const std::uint8_t* body = f.fix(true);
-    if (!body) return false;
-    const bool done = out.decode(body, static_cast<std::size_t>(f.size()));
-    f.fix(false);
-    return done;
-}
-
-}  // namespace
 
 std::unique_ptr<image> layer_image::clone() const { return std::make_unique<layer_image>(); }
 
@@ -36,9 +27,60 @@ bool layer_image::encode(platform::CFile*, platform::CWnd*) { return false; }
 
 bool layer_image::encode(std::unique_ptr<std::uint8_t[]>&, std::size_t&, platform::CWnd*) { return true; }
 
+bool layer_image::fail(const layer& source, std::int32_t index, std::string reason) {
+    failure_.index = index;
+    const std::int32_t columns = source.get_header().get_count_latitude_frames();
+    if (index >= 0 && columns > 0) {
+        failure_.row = index / columns;
+        failure_.column = index % columns;
+    }
+    failure_.reason = std::move(reason);
+    return false;
+}
+
+bool layer_image::decode_frame(layer& source, std::int32_t index, int bits, jpg_image& out) {
+    layer::frame& f = *source.get_frames().at(index);
+    const std::uint8_t* body = f.fix(true);
+    if (!body) {
+        const std::vector<std::int32_t> outside = source.frames_outside_file();
+        if (std::find(outside.begin(), outside.end(), index) != outside.end())
+            return fail(source, index,
+                        "its body (" + std::to_string(f.get_data_size()) + " bytes at offset " +
+                            std::to_string(f.get_data_offset()) + ") lies outside the file");
+        return fail(source, index, "its body cannot be read");
+    }
+    const std::size_t size = static_cast<std::size_t>(f.size());
+    const layer::header& h = source.get_header();
+    const int width = h.get_size_latitude_frame(), height = h.get_size_longitude_frame();
+
+    // Only the header first: a frame that cannot fit its cell is not decoded at all.
+    std::string refused;
+    {
+        platform::CMemFile file(body, size);
+        jpeg_detail::jpeg_reader reader(&file);
+        if (!reader.read_header()) {
+            refused = jpeg_detail::last_error_text();
+        } else {
+            const picture_header& ph = reader.header();
+            if (ph.width != width || ph.height != height)
+                refused = "it is " + std::to_string(ph.width) + " x " + std::to_string(ph.height) +
+                          " pixels, the grid's frames are " + std::to_string(width) + " x " + std::to_string(height);
+            else if (bits && ph.bit_count != bits)
+                refused = "it has " + std::to_string(ph.bit_count) + "-bit pixels, the first frame " +
+                          std::to_string(bits) + "-bit";
+        }
+    }
+    const bool done = refused.empty() && out.decode(body, size);
+    if (refused.empty() && !done) refused = jpg_image::get_last_error();
+    f.fix(false);
+    return done || fail(source, index, refused);
+}
+
 bool layer_image::decode(layer* source, platform::CWnd* window) {
-    if (!source || !source->is_valid()) return false;
-    if (source->begin() == source->end()) return false;
+    failure_ = {};
+    if (!source) return false;
+    if (!source->is_valid()) return fail(*source, -1, "not a valid RRE layer");
+    if (source->begin() == source->end()) return fail(*source, -1, "the layer has no frames");
     const layer::header& h = source->get_header();
     const int columns = h.get_count_latitude_frames();
     const int rows = h.get_count_longitude_frames();
@@ -46,16 +88,15 @@ bool layer_image::decode(layer* source, platform::CWnd* window) {
     const int frame_height = h.get_size_longitude_frame();
 
     jpg_image first;
-    if (!decode_frame(**source->begin(), first)) return false;
+    if (!decode_frame(*source, 0, 0, first)) return false;
     const BITMAPINFOHEADER& fi = first.get_info();
-    // Every frame is copied row by row into its cell: one of another size would write
-    // outside it.
-    if (fi.biWidth != frame_width || fi.biHeight != frame_height) return false;
     const int bits = fi.biBitCount;
     // Every frame costs its own bytes of the file: frames pointing at one body would make
     // a small file stand for a picture many times its size.
-    if (!source->bodies_fit_file()) return false;
-    if (!create(h.get_width_layer_image(), h.get_height_layer_image(), bits, jpg_type)) return false;
+    if (!source->bodies_fit_file())
+        return fail(*source, -1, "the frames' bodies claim more bytes than the file holds");
+    if (!create(h.get_width_layer_image(), h.get_height_layer_image(), bits, jpg_type))
+        return fail(*source, -1, "Insufficient memory");
 
     const tag_image_info& fx = first.get_exinfo();
     exinfo.xdpi = fx.xdpi;
@@ -79,10 +120,10 @@ bool layer_image::decode(layer* source, platform::CWnd* window) {
     int last_progress = 0;
     int i = 0;
     for (auto it = source->begin(); it != source->end(); ++it, ++i) {
-        jpg_image piece;
-        if (!decode_frame(**it, piece)) return false;
-        const BITMAPINFOHEADER& pi = piece.get_info();
-        if (pi.biWidth != frame_width || pi.biHeight != frame_height || pi.biBitCount != bits) return false;
+        // The first frame is decoded already.
+        jpg_image later;
+        if (i > 0 && !decode_frame(*source, i, bits, later)) return false;
+        const jpg_image& piece = i == 0 ? first : later;
 
         const int r = i / columns;
         const int c = i - r * columns;

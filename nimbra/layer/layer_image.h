@@ -1,10 +1,13 @@
 #pragma once
 
+#include <string>
+
 #include "nimbra/export.h"
 #include "nimbra/image/image.h"
 
 namespace tarvel_tech::nimbra {
 
+class jpg_image;
 class layer;
 
 // A whole RRE layer decoded into one picture: every frame is decoded as JPEG and put in
@@ -31,8 +34,27 @@ public:
     std::unique_ptr<image> clone() const override;
 
     virtual bool load(layer* source, platform::CWnd* window = nullptr);
-    // True when every frame was decoded and placed.
+    // True when every frame was decoded and placed. Each frame's JPEG header is checked
+    // against the grid before the frame is decoded.
     virtual bool decode(layer* source, platform::CWnd* window = nullptr);
+
+    // Why the last decode of a layer answered false: the frame at fault (its index, and its
+    // row and column in the grid; all -1 when no one frame was) and the reason.
+    struct failure {
+        std::int32_t index = -1;
+        std::int32_t row = -1;
+        std::int32_t column = -1;
+        std::string reason;
+    };
+    const failure& get_failure() const { return failure_; }
+
+private:
+    bool fail(const layer& source, std::int32_t index, std::string reason);
+    // Decodes frame index of the layer into out after checking its header against the
+    // grid's frame size and, when bits is not 0, the depth; the body is let go afterwards.
+    bool decode_frame(layer& source, std::int32_t index, int bits, jpg_image& out);
+
+    failure failure_;
 };
 
 }  // namespace tarvel_tech::nimbra

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
 #include "nimbra/layer/write_layer.h"
 #include "tests/cli/cli_support.h"
+#include "tests/nimbra/image/jpeg_bytes.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 
@@ -26,8 +28,21 @@ void run_peer(const std::string& name, const std::vector<std::string>& args) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
 }
 
-// A 2 x 2 layer of 40 x 30 JPEG frames, each a flat colour of its own.
-std::string write_layer_file(const test_support::temp_dir& dir) {
+// The JPEG of a flat 40 x 30 frame of the library's encoder, its colour from its number.
+std::vector<std::uint8_t> frame_body(int i) {
+    jpg_image f;
+    f.create(40, 30, 24, 2);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) f.set_color(x, y, RGBQUAD{0, 0, static_cast<std::uint8_t>(60 * i), 0});
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t length = 0;
+    EXPECT_TRUE(f.encode(bytes, length));
+    return {bytes.get(), bytes.get() + length};
+}
+
+// A 2 x 2 layer of 40 x 30 JPEG frames, each a flat colour of its own; frame 0's body
+// replaced when one is given.
+std::string write_layer_file(const test_support::temp_dir& dir, const std::vector<std::uint8_t>& first = {}) {
     write_layer w;
     auto& h = w.get_header();
     h.set_count_latitude_frames(2);
@@ -37,20 +52,50 @@ std::string write_layer_file(const test_support::temp_dir& dir) {
     h.set_width_layer_image(80);
     h.set_height_layer_image(60);
     for (int i = 0; i < 4; ++i) {
-        jpg_image f;
-        f.create(40, 30, 24, 2);
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 40; ++x) f.set_color(x, y, RGBQUAD{0, 0, static_cast<std::uint8_t>(60 * i), 0});
-        std::unique_ptr<std::uint8_t[]> bytes;
-        std::size_t length = 0;
-        EXPECT_TRUE(f.encode(bytes, length));
-        w.put_frame(bytes.get(), length);
+        const auto body = i == 0 && !first.empty() ? first : frame_body(i);
+        w.put_frame(body.data(), body.size());
     }
     EXPECT_TRUE(w.save(dir.file("layer.rre")));
     return dir.file("layer.rre");
 }
 
 }  // namespace
+
+TEST(CliImages, DamagedJpegsFailEverywhereWithTheirReason) {
+    test_support::temp_dir dir;
+    const auto whole = frame_body(1);
+    const std::size_t data = image_test::jpeg_scan_data_start(whole);
+    auto huge = whole;
+    image_test::set_jpeg_frame_size(huge, 65500, 65500);
+    huge.resize(data);
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        const char* reason;
+    } damaged[] = {
+        {"cut after its scan header", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data)}, "at most 0 of 30 rows present"},
+        {"cut in its scan", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>((data + whole.size()) / 2)}, " of 30 rows present"},
+        {"declaring 65500 x 65500 with no data", huge, "at most 0 of 65500 rows present"},
+    };
+    for (const auto& d : damaged) {
+        SCOPED_TRACE(d.name);
+        test_support::write_bytes(dir.file("bad.jpg"), d.bytes);
+        const auto info = run_cli({"info", dir.file("bad.jpg")});
+        EXPECT_EQ(info.exit_code, 2);
+        EXPECT_TRUE(info.out.empty());
+        EXPECT_NE(info.err.find(d.reason), std::string::npos) << info.err;
+        const auto converted = run_cli({"convert-image", dir.file("bad.jpg"), "-o", dir.file("out.bmp")});
+        EXPECT_EQ(converted.exit_code, 2);
+        EXPECT_NE(converted.err.find(d.reason), std::string::npos) << converted.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.bmp")));
+
+        // As the body of a layer, the frame is named with the same reason.
+        const auto decoded = run_cli({"decode-rre", write_layer_file(dir, d.bytes), "-o", dir.file("out.bmp")});
+        EXPECT_EQ(decoded.exit_code, 2);
+        EXPECT_NE(decoded.err.find("cannot decode frame 0 (row 0, column 0) of"), std::string::npos) << decoded.err;
+        EXPECT_NE(decoded.err.find(d.reason), std::string::npos) << decoded.err;
+    }
+}
 
 TEST(CliImages, InfoDescribesBitmapsAndJpegs) {
     test_support::temp_dir dir;

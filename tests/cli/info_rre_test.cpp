@@ -77,6 +77,22 @@ TEST(CliInfoRre, TextOutputAndNoIndexWithoutFrames) {
     EXPECT_FALSE(run_json({"info", path, "--json"}).contains("frame_index"));
 }
 
+TEST(CliInfoRre, BodiesPastTheEndAreListedBesideTheValidity) {
+    test_support::temp_dir dir;
+    const std::string path = write_sample(dir);
+    EXPECT_TRUE(run_json({"info", path, "--json"})["frames_outside_file"].toArray().isEmpty());
+
+    // Cut one byte into the second body: the header still says valid.
+    auto bytes = test_support::read_bytes(path);
+    bytes.resize(276 + 16 + 7 + 1);
+    test_support::write_bytes(dir.file("cut.rre"), bytes);
+    const QJsonObject o = run_json({"info", dir.file("cut.rre"), "--json"});
+    EXPECT_TRUE(o["valid"].toBool());
+    EXPECT_EQ(o["frames_outside_file"].toArray(), QJsonArray{1});
+    const auto text = run_cli({"info", dir.file("cut.rre")});
+    EXPECT_NE(text.out.find("frames_outside_file: [1]\n"), std::string::npos) << text.out;
+}
+
 TEST(CliInfoRre, UnreadableFilesExitWithCode2AndOneLine) {
     test_support::temp_dir dir;
     auto missing = run_cli({"info", dir.file("missing.rre")});

@@ -7,11 +7,12 @@
 #include "tests/cli/cli_support.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
-#include "tests/support/shapefile_writer.h"
+#include "tests/support/shp_bytes.h"
+#include "tools/shapefile_writer.h"
 
 using cli_test::run_cli;
 using cli_test::run_json;
-using test_support::vertices;
+using tools::vertices;
 
 namespace {
 
@@ -49,12 +50,12 @@ void expect_agreement(const std::string& path, int parts, int points) {
 
 TEST(CliInfoShp, AgreesWithOgrinfoOnCountsAndExtent) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("towns.shp"), SHPT_POINT, {{{{-71.06, 42.36}}}, {{{37.62, 55.75}}}});
-    test_support::write_shapefile(dir.file("roads.shp"), SHPT_ARC,
-                                  {{{{-1, 50}, {0, 51}, {1, 50.5}}, {{2, 52}, {3, 53}}}, {{{-5, 49}, {-4, 48}}}});
-    test_support::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
-                                  {{{{10, 10}, {10, 20}, {20, 20}, {20, 10}, {10, 10}},
-                                    {{12, 12}, {14, 12}, {14, 14}, {12, 12}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("towns.shp"), SHPT_POINT, {{{{-71.06, 42.36}}}, {{{37.62, 55.75}}}}));
+    ASSERT_TRUE(tools::write_shapefile(dir.file("roads.shp"), SHPT_ARC,
+                                     {{{{-1, 50}, {0, 51}, {1, 50.5}}, {{2, 52}, {3, 53}}}, {{{-5, 49}, {-4, 48}}}}));
+    ASSERT_TRUE(tools::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
+                                     {{{{10, 10}, {10, 20}, {20, 20}, {20, 10}, {10, 10}},
+                                       {{12, 12}, {14, 12}, {14, 14}, {12, 12}}}}));
     expect_agreement(dir.file("towns.shp"), 0, 2);
     expect_agreement(dir.file("roads.shp"), 3, 7);
     expect_agreement(dir.file("lakes.shp"), 2, 9);
@@ -67,7 +68,7 @@ TEST(CliInfoShp, AgreesWithOgrinfoOnCountsAndExtent) {
 
 TEST(CliInfoShp, ListsTheFieldsOfTheTableBesideIt) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("towns.shp"), SHPT_POINT, {{{{1, 2}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("towns.shp"), SHPT_POINT, {{{{1, 2}}}}));
     DBFHandle dbf = DBFCreate(dir.file("towns.dbf").c_str());
     DBFAddField(dbf, "NAME", FTString, 20, 0);
     DBFAddField(dbf, "POP", FTDouble, 12, 2);
@@ -85,7 +86,7 @@ TEST(CliInfoShp, ListsTheFieldsOfTheTableBesideIt) {
     EXPECT_EQ(fields[2].toObject()["type"].toString(), "D");
     EXPECT_EQ(fields[2].toObject()["attribute_kind"].toInt(), 0);  // dates are not kept
 
-    test_support::write_shapefile(dir.file("bare.shp"), SHPT_POINT, {{{{1, 2}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("bare.shp"), SHPT_POINT, {{{{1, 2}}}}));
     const auto bare = run_cli({"info", dir.file("bare.shp"), "--json"});
     EXPECT_EQ(bare.exit_code, 0);
     EXPECT_NE(bare.out.find("\"table\": null"), std::string::npos) << bare.out;

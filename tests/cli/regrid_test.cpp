@@ -10,33 +10,28 @@
 #include "tests/cli/cli_support.h"
 #include "tests/support/files.h"
 #include "tests/vector/lines/counties.h"
+#include "tools/shapefile_writer.h"
 
 using cli_test::run_cli;
 using cli_test::run_json;
 
 namespace {
 
-// A shapefile of the given type with one record per list of parts, through shapelib.
-void write_shapes(const std::string& base, int type, const std::vector<std::vector<std::vector<CSFPt>>>& records) {
-    SHPHandle shp = SHPCreate(base.c_str(), type);
-    ASSERT_NE(shp, nullptr);
+// A shapefile of the given type with one record per list of parts.
+void write_shapes(const std::string& base, int type, const std::vector<std::vector<std::vector<model::CSFPt>>>& records) {
+    std::vector<std::vector<tools::vertices>> shapes;
     for (const auto& parts : records) {
-        std::vector<int> starts;
-        std::vector<double> x, y;
+        std::vector<tools::vertices>& shape = shapes.emplace_back();
         for (const auto& part : parts) {
-            starts.push_back(static_cast<int>(x.size()));
-            for (const CSFPt& p : part) x.push_back(p.X), y.push_back(p.Y);
+            tools::vertices& to = shape.emplace_back();
+            for (const model::CSFPt& p : part) to.emplace_back(p.X, p.Y);
         }
-        SHPObject* object = SHPCreateObject(type, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
-                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
     }
-    SHPClose(shp);
+    ASSERT_TRUE(tools::write_shapefile(base, type, shapes));
 }
 
-std::vector<CSFPt> points_of(const QJsonValue& value) {
-    std::vector<CSFPt> points;
+std::vector<model::CSFPt> points_of(const QJsonValue& value) {
+    std::vector<model::CSFPt> points;
     for (const QJsonValue& p : value.toArray()) points.push_back({p.toArray()[0].toDouble(), p.toArray()[1].toDouble()});
     return points;
 }
@@ -68,9 +63,9 @@ TEST(RegridCommand, LineFileIsCutIntoPiecesPerCell) {
     EXPECT_EQ(pieces[0]["cell"].toInt(), 0);
     EXPECT_EQ(pieces[0]["record"].toInt(), 1);
     EXPECT_EQ(pieces[0]["kind"].toString(), "line");
-    EXPECT_EQ(points_of(pieces[0]["points"]), (std::vector<CSFPt>{{0, 0}, {1, 1}}));
+    EXPECT_EQ(points_of(pieces[0]["points"]), (std::vector<model::CSFPt>{{0, 0}, {1, 1}}));
     EXPECT_EQ(pieces[1]["record"].toInt(), 2);
-    EXPECT_EQ(points_of(pieces[2]["points"]), (std::vector<CSFPt>{{1, 1}, {1.9999, 1.9999}}));
+    EXPECT_EQ(points_of(pieces[2]["points"]), (std::vector<model::CSFPt>{{1, 1}, {1.9999, 1.9999}}));
 
     const auto text = run_cli({"regrid", dir.file("roads.shp"), "--grid", "2x2"});
     EXPECT_EQ(text.exit_code, 0);
@@ -95,7 +90,7 @@ TEST(RegridCommand, CountyPiecesAddUpToTheirRingsAndLieInTheirCells) {
     for (const QJsonValue& piece : report["pieces"].toArray()) {
         const auto points = points_of(piece["points"]);
         const QJsonArray box = cells[piece["cell"].toInt()]["box"].toArray();
-        for (const CSFPt& p : points) {
+        for (const model::CSFPt& p : points) {
             ASSERT_GE(p.X, box[0].toDouble() - 1e-12);
             ASSERT_GE(p.Y, box[1].toDouble() - 1e-12);
             ASSERT_LE(p.X, box[2].toDouble() + 1e-12);

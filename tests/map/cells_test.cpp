@@ -8,6 +8,8 @@
 #include "map/sf_map.h"
 #include "platform/mem_file.h"
 
+using namespace model;
+
 TEST(Cells, BoxesAreWholeStepsReachingBeyondTheBounds) {
     CSFLayer layer(kLayerLine);
     layer.m_rcBounds = {37.0, 55.0, 38.0, 55.5};

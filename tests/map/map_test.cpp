@@ -5,22 +5,14 @@
 #include "georef/tr_rss.h"
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
-#include "vector/layer_icons.h"
-#include "vector/layer_line.h"
-#include "vector/layer_point.h"
-#include "vector/layer_polygon.h"
+
+using namespace model;
 
 namespace {
 
+// The map tells layers apart by their kind tags alone.
 std::unique_ptr<CSFLayer> layer_with_bounds(std::uint32_t kind, CSFRect bounds) {
-    std::unique_ptr<CSFLayer> layer;
-    switch (kind) {
-        case kLayerPoint: layer = std::make_unique<CSFLayerPoint>(); break;
-        case kLayerLine: layer = std::make_unique<CSFLayerLine>(); break;
-        case kLayerPolygon: layer = std::make_unique<CSFLayerPolygon>(); break;
-        case kLayerIcons: layer = std::make_unique<CSFLayerIcons>(); break;
-        default: layer = std::make_unique<CSFLayer>(kind); break;
-    }
+    auto layer = std::make_unique<CSFLayer>(kind);
     layer->m_rcBounds = bounds;
     return layer;
 }
@@ -33,25 +25,12 @@ std::vector<std::uint32_t> indices(const CSFMap& map) {
 
 }  // namespace
 
-TEST(Layer, NewLayersOfEveryKind) {
-    for (std::uint32_t kind : {kLayerPoint, kLayerLine, kLayerPolygon, kLayerIcons}) {
-        auto layer = layer_with_bounds(kind, {});
-        EXPECT_TRUE(layer->IsVisible());
-        EXPECT_EQ(layer->m_crContour, 0x00800000u);
-        EXPECT_EQ(layer->m_crFill, 0x008CB4D2u);
-        EXPECT_EQ(layer->m_nKind, kind);
-        EXPECT_EQ(layer->IsFilled(), kind == kLayerPolygon);
-    }
-    CSFLayer bare(0);
-    EXPECT_EQ(bare.GetShape(0), nullptr);
-}
-
 TEST(Map, AddingRecordsKindsAndWidensByLines) {
     CSFMap map;
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerPoint, {50, 50, 60, 60})), 0u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{}));  // point layers do not widen when added
+    EXPECT_EQ(map.get_bounds(), (CSFRect{}));  // point layers do not widen when added
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerLine, {-1, -2, 3, 4})), 1u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{-1, -2, 3, 4}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{-1, -2, 3, 4}));
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerIcons, {})), 2u);
     EXPECT_EQ(map.AddLayer(layer_with_bounds(kLayerRRE, {0, 0, 1000, 1000})), 3u);
     EXPECT_EQ(map.m_nIconsLayer, 2);
@@ -61,7 +40,7 @@ TEST(Map, AddingRecordsKindsAndWidensByLines) {
     EXPECT_EQ(map.GetLayer(1)->m_pMap, &map);
 
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{-1, -2, 1000, 1000}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{-1, -2, 1000, 1000}));
 }
 
 TEST(Map, RemovingAndMovingRenumber) {
@@ -100,10 +79,10 @@ TEST(Map, BoundsSkipTheIconLayer) {
     map.AddLayer(layer_with_bounds(kLayerIcons, {-500, -500, 500, 500}));
     map.m_rcBounds = {1, 2, 3, 4};
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{1, 2, 3, 4}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{1, 2, 3, 4}));
     map.AddLayer(layer_with_bounds(kLayerPoint, {10, 20, 30, 40}));
     map.RecomputeBounds();
-    EXPECT_EQ(map.GetBounds(), (CSFRect{10, 20, 30, 40}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{10, 20, 30, 40}));
 }
 
 TEST(Map, NextVectorLayerWalksAllButIconsAndRRE) {
@@ -126,28 +105,13 @@ TEST(Map, NextVectorLayerWalksAllButIconsAndRRE) {
     EXPECT_EQ(only_icons.NextVectorLayer(start), nullptr);
 }
 
-TEST(Map, IconsComeFromTheIconLayer) {
-    CSFMap map;
-    EXPECT_EQ(map.GetIcon(0), nullptr);
-    auto icons = std::make_unique<CSFLayerIcons>();
-    icons->AddIcon(std::make_unique<CPicture>(nullptr, platform::RGB(1, 2, 3), 16, 16));
-    icons->AddIcon(std::make_unique<CPicture>(nullptr, platform::RGB(1, 2, 3), 32, 32));
-    CSFLayerIcons* raw = icons.get();
-    map.AddLayer(std::move(icons));
-    EXPECT_EQ(raw->m_nIcons, 2u);
-    EXPECT_EQ(map.GetIcon(1), raw->GetIcon(1));
-    EXPECT_EQ(map.GetIcon(1)->m_nNumber, 1u);
-    EXPECT_EQ(map.GetIcon(2), nullptr);
-    EXPECT_EQ(map.GetIcon(-1), nullptr);
-}
-
 TEST(Map, ViewportZoomAndCoordinates) {
     CSFMap map;
     map.AddLayer(layer_with_bounds(kLayerLine, {37.0, 55.0, 38.0, 56.0}));
     map.RecomputeBounds();
     map.SetViewport(800, 600);
     map.ZoomToExtent();
-    georef::CTransform* t = map.GetTransform();
+    georef::CTransform* t = map.get_transform();
     EXPECT_EQ(t->GetWidth(), 800);
     // The north-west corner lands near the top-left and the box on the screen.
     const platform::CPoint nw = t->GeoToScreen(37.0, 56.0), se = t->GeoToScreen(38.0, 55.0);
@@ -172,7 +136,7 @@ TEST(Map, ViewportZoomAndCoordinates) {
     EXPECT_EQ(map.ScreenToGeo({10, 20}), (CSFPt{0, 0}));
     const georef::CPt src[] = {{0.0, 0.0, 0.0}, {100.0, 0.0, 0.0}, {0.0, 100.0, 0.0}};
     const georef::CPt dst[] = {{37.0, 56.0, 0.0}, {38.0, 56.0, 0.0}, {37.0, 55.0, 0.0}};
-    map.GetSnapTransform()->Fit(src, dst, 3);
+    map.get_snap_transform()->Fit(src, dst, 3);
     const CSFPt snapped = map.ScreenToGeo({50, 50});
     EXPECT_NEAR(snapped.X, 37.5, 1e-6);
     EXPECT_NEAR(snapped.Y, 55.5, 1e-6);

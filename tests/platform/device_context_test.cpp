@@ -1,6 +1,7 @@
 // Drawing through the device context lands on the pixels the operations name.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/device_context.h"
@@ -192,6 +193,67 @@ TEST(DeviceContext, PackedBitmapsDrawUprightAndStretched) {
     auto rle = dib_header(2, 2, 8, {red});
     endian::put_le32(&rle[16], 1);
     EXPECT_FALSE(dc.StretchDIBits(CRect{0, 0, 2, 2}, CRect{0, 0, 2, 2}, {rle.data(), rle.size()}, bits));
+}
+
+TEST(DeviceContext, PackedBitmapMasksStandWhereTheHeaderSizeSays) {
+    // Two 16-bit pixels under 5-6-5 masks: red, green. A 40-byte header has the masks behind
+    // it; a 56-byte one holds them, and the swapped decoy behind it must not be taken.
+    const std::uint8_t pixels[] = {0x00, 0xF8, 0xE0, 0x07};
+    for (const std::uint32_t header_size : {40u, 56u}) {
+        SCOPED_TRACE(header_size);
+        auto h = dib_header(2, 1, 16);
+        h.resize(header_size + 12);
+        endian::put_le32(&h[0], header_size);
+        endian::put_le32(&h[16], 3);
+        const std::uint32_t masks[] = {0xF800, 0x07E0, 0x001F};
+        for (int i = 0; i < 3; ++i) {
+            endian::put_le32(&h[40 + 4 * i], masks[i]);
+            if (header_size > 40) endian::put_le32(&h[header_size + 4 * i], masks[2 - i]);
+        }
+        CImageDC dc(2, 1);
+        ASSERT_TRUE(dc.StretchDIBits(CRect{0, 0, 2, 1}, CRect{0, 0, 2, 1}, {h.data(), h.size()}, pixels));
+        EXPECT_EQ(dc.GetPixel(0, 0), red);
+        EXPECT_EQ(dc.GetPixel(1, 0), green);
+    }
+    // 32 bits without masks: blue, green, red, unused.
+    const auto h32 = dib_header(1, 1, 32);
+    const std::uint8_t pixel32[] = {10, 20, 30, 99};
+    CImageDC dc(1, 1);
+    ASSERT_TRUE(dc.StretchDIBits(CRect{0, 0, 1, 1}, CRect{0, 0, 1, 1}, {h32.data(), h32.size()}, pixel32));
+    EXPECT_EQ(dc.GetPixel(0, 0), RGB(30, 20, 10));
+}
+
+TEST(DeviceContext, PackedBitmapHeadersThatCannotBeDrawnAreRefused) {
+    struct bad {
+        const char* what;
+        std::vector<std::uint8_t> header;
+    };
+    auto with = [](std::vector<std::uint8_t> h, std::size_t at, std::uint32_t v) {
+        endian::put_le32(&h[at], v);
+        return h;
+    };
+    const auto plain = dib_header(2, 2, 24);
+    const bad table[] = {
+        {"header size below 40", with(plain, 0, 39)},
+        {"header size beyond the bytes given", with(plain, 0, 44)},
+        {"zero width", dib_header(0, 2, 24)},
+        {"negative width", dib_header(-2, 2, 24)},
+        {"zero height", dib_header(2, 0, 24)},
+        {"height without a magnitude", dib_header(2, INT32_MIN, 24)},
+        {"no such depth", dib_header(2, 2, 2)},
+        {"palette beyond the bytes given", with(dib_header(2, 2, 8, {red, green}), 32, 3)},
+        {"full palette missing", dib_header(2, 2, 4)},
+        {"masks beyond the bytes given", with(dib_header(2, 2, 16), 16, 3)},
+        {"compression foreign to the depth", with(plain, 16, 3)},
+        {"run-length rows", with(dib_header(2, 2, 4, std::vector<COLORREF>(16, red)), 16, 2)},
+        {"shorter than any header", std::vector<std::uint8_t>(plain.begin(), plain.begin() + 39)},
+    };
+    const std::vector<std::uint8_t> bits(64, 0);
+    CImageDC dc(4, 4);
+    for (const bad& b : table)
+        EXPECT_FALSE(dc.StretchDIBits(CRect{0, 0, 2, 2}, CRect{0, 0, 2, 2}, {b.header.data(), b.header.size()},
+                                      bits.data()))
+            << b.what;
 }
 
 TEST(DeviceContext, SixteenBitPicturesAndCopiesBetweenContexts) {

@@ -11,13 +11,17 @@
 #include "map/sf_map.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui_service.h"
-#include "tests/support/shapefile_writer.h"
+#include "tests/support/shp_bytes.h"
+#include "tools/shapefile_writer.h"
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
+#include "vector/register_layers.h"
+
+using namespace model;
 
 using test_support::shp_bytes;
-using test_support::vertices;
+using tools::vertices;
 
 namespace {
 
@@ -28,6 +32,7 @@ struct added {
 };
 
 added add(CSFMap& map, const std::string& path) {
+    register_vector_layers();
     test_support::recording_ui ui;
     added a;
     a.result = map.AddLayerFromFile(path, &a.layer);
@@ -64,8 +69,8 @@ void polyline_record(shp_bytes& f, int number, std::vector<int> parts, int point
 
 TEST(ShapefileImport, PointsFromAnotherWriter) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("towns.shp"), SHPT_POINT,
-                                  {{{{37.6, 55.75}}}, {{{30.3, 59.9}}}, {{{-70.5, -33.4}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("towns.shp"), SHPT_POINT,
+                                     {{{{37.6, 55.75}}}, {{{30.3, 59.9}}}, {{{-70.5, -33.4}}}}));
     CSFMap map;
     const added a = add(map, dir.file("towns.shp"));
     ASSERT_EQ(a.result, 0u) << (a.messages.empty() ? "" : a.messages[0]);
@@ -79,17 +84,17 @@ TEST(ShapefileImport, PointsFromAnotherWriter) {
     EXPECT_EQ(layer->m_pShapes[2].m_rcBox, (CSFRect{-70.5, -33.4, -70.5, -33.4}));
     EXPECT_EQ(layer->m_pShapes[1].m_nRecord, 2);
     EXPECT_EQ(layer->m_rcBounds, (CSFRect{-70.5, -33.4, 37.6, 59.9}));
-    EXPECT_EQ(layer->m_pTransform, static_cast<georef::CTr*>(map.GetTransform()));
-    EXPECT_EQ(map.GetBounds(), layer->m_rcBounds);
+    EXPECT_EQ(layer->m_pTransform, static_cast<georef::CTr*>(map.get_transform()));
+    EXPECT_EQ(map.get_bounds(), layer->m_rcBounds);
     EXPECT_EQ(map.GetLayerCount(), 1u);
 }
 
 TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
     test_support::temp_dir dir;
     const vertices a = {{0, 0}, {1, 0}, {1, 1}}, b = {{5, 5}, {6, 7}};
-    test_support::write_shapefile(dir.file("roads.shp"), SHPT_ARC, {{a, b}, {b}});
-    test_support::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
-                                  {{{{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 1}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("roads.shp"), SHPT_ARC, {{a, b}, {b}}));
+    ASSERT_TRUE(tools::write_shapefile(dir.file("lakes.shp"), SHPT_POLYGON,
+                                     {{{{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {{1, 1}, {2, 1}, {2, 2}, {1, 1}}}}));
     CSFMap map;
     const added roads = add(map, dir.file("roads.shp"));
     ASSERT_EQ(roads.result, 0u);
@@ -117,12 +122,12 @@ TEST(ShapefileImport, PolylinesAndPolygonsKeepTheirParts) {
     EXPECT_EQ(polygons->m_pPolygons[0].m_nParts, 2u);
     EXPECT_EQ(polygons->m_pPolygons[0].m_nPoints, 9u);
     EXPECT_EQ(map.GetLayerCount(), 2u);
-    EXPECT_EQ(map.GetBounds(), (CSFRect{0, 0, 6, 7}));
+    EXPECT_EQ(map.get_bounds(), (CSFRect{0, 0, 6, 7}));
 }
 
 TEST(ShapefileImport, NamesAndExtensionsAreTakenAsTheyStand) {
     test_support::temp_dir dir;
-    test_support::write_shapefile(dir.file("Roads.shp"), SHPT_ARC, {{{{0, 0}, {1, 1}}}});
+    ASSERT_TRUE(tools::write_shapefile(dir.file("Roads.shp"), SHPT_ARC, {{{{0, 0}, {1, 1}}}}));
     std::rename(dir.file("Roads.shp").c_str(), dir.file("Roads.SHP").c_str());
     CSFMap map;
     const added upper = add(map, dir.file("Roads.SHP"));

@@ -1,12 +1,14 @@
 // JPEG through libjpeg: what djpeg decodes, what djpeg reads back, and failures.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
 #include "platform/exceptions.h"
 #include "platform/mem_file.h"
+#include "tests/nimbra/image/jpeg_bytes.h"
 #include "tests/nimbra/image/peer_tools.h"
 #include "tests/support/files.h"
 
@@ -167,15 +169,125 @@ TEST(JpegDecode, DotsPerCentimetreBecomeDotsPerInch) {
     EXPECT_EQ(back.get_exinfo().ydpi, 299);
 }
 
-TEST(JpegDecode, TruncatedFilesDecodeWithTheRestFilled) {
+// The rows a failure message says are present ("R of H rows present"); at_most when the
+// size was refused before decoding.
+static int rows_present(const std::string& message, int height, bool* at_most = nullptr) {
+    const std::string tail = " of " + std::to_string(height) + " rows present";
+    const std::size_t end = message.find(tail);
+    if (message.rfind("Premature end of JPEG file", 0) != 0 || end == std::string::npos) {
+        ADD_FAILURE() << message;
+        return -1;
+    }
+    std::size_t begin = end;
+    while (begin > 0 && std::isdigit(static_cast<unsigned char>(message[begin - 1]))) --begin;
+    if (at_most) *at_most = message.compare(0, begin, "Premature end of JPEG file: at most ") == 0;
+    return std::stoi(message.substr(begin, end - begin));
+}
+
+TEST(JpegDecode, CutDataFailsWithTheRowsPresentAsDjpegShowsThem) {
+    constexpr int tall = 157;  // ten 16-row bands of 4:2:0 colour, twenty 8-row ones of grey
     test_support::temp_dir dir;
-    const auto whole = test_support::read_bytes(cjpeg_file(dir, {}));
-    const std::vector<std::uint8_t> half(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
-    test_support::write_bytes(dir.file("half.jpg"), half);
+    write_ppm(dir.file("tall.ppm"), structured_picture(width, tall));
+    for (const bool grey : {false, true}) {
+        SCOPED_TRACE(grey ? "greyscale" : "colour");
+        const int band = grey ? 8 : 16;
+        std::vector<std::string> args{"-outfile", dir.file("whole.jpg"), dir.file("tall.ppm")};
+        if (grey) args.insert(args.begin(), "-grayscale");
+        run_tool("cjpeg", args);
+        const auto whole = test_support::read_bytes(dir.file("whole.jpg"));
+        // Without fancy upsampling a row depends on its own band only.
+        const raster reference = djpeg_pixels(dir.file("whole.jpg"), {"-nosmooth"});
+        const std::size_t row_bytes = static_cast<std::size_t>(width) * reference.channels;
+
+        const std::size_t data = jpeg_scan_data_start(whole);
+        ASSERT_GT(data, 0u);
+        for (int k = 0; k < 8; ++k) {
+            SCOPED_TRACE(k);
+            std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(data + (whole.size() - 2 - data) * k / 8));
+            jpg_image img;
+            EXPECT_FALSE(img.decode(cut.data(), cut.size()));
+            bool at_most = false;
+            const int present = rows_present(jpg_image::get_last_error(), tall, &at_most);
+            if (at_most) {
+                EXPECT_EQ(k, 0);  // no data at all: refused by its size alone
+                continue;
+            }
+            // An end marker put after the cut changes nothing.
+            auto ended = cut;
+            ended.insert(ended.end(), {0xFF, 0xD9});
+            EXPECT_FALSE(img.decode(ended.data(), ended.size()));
+            EXPECT_EQ(rows_present(jpg_image::get_last_error(), tall), present);
+            // djpeg fills what is missing with grey: the rows present are those it shows as
+            // in the whole file, and the next band is not.
+            ASSERT_EQ(present % band, 0);
+            test_support::write_bytes(dir.file("cut.jpg"), cut);
+            const raster seen = djpeg_pixels(dir.file("cut.jpg"), {"-nosmooth"});
+            ASSERT_EQ(seen.bytes.size(), reference.bytes.size());
+            EXPECT_EQ(std::memcmp(seen.bytes.data(), reference.bytes.data(), row_bytes * present), 0);
+            const int next = std::min(band, tall - present);
+            EXPECT_NE(std::memcmp(seen.at(0, present), reference.at(0, present), row_bytes * next), 0);
+        }
+
+        // A file that lacks no more than its end marker holds every row.
+        std::vector<std::uint8_t> unended(whole.begin(), whole.end() - 2);
+        jpg_image img;
+        ASSERT_TRUE(img.decode(unended.data(), unended.size())) << jpg_image::get_last_error();
+        EXPECT_EQ(max_difference(pixels_of(img), as_rgb(djpeg_pixels(dir.file("whole.jpg")))), 0);
+    }
+
+    // A progressive file cut in a later scan names that scan.
+    const auto progressive = test_support::read_bytes(cjpeg_file(dir, {"-progressive"}));
+    std::vector<std::uint8_t> cut(progressive.begin(), progressive.begin() + static_cast<std::ptrdiff_t>(progressive.size() * 3 / 4));
     jpg_image img;
-    ASSERT_TRUE(img.load(dir.file("half.jpg")));
-    EXPECT_EQ(img.get_info().biWidth, width);
-    EXPECT_EQ(max_difference(pixels_of(img), djpeg_pixels(dir.file("half.jpg"))), 0);
+    EXPECT_FALSE(img.decode(cut.data(), cut.size()));
+    EXPECT_NE(std::string(jpg_image::get_last_error()).find("in scan"), std::string::npos) << jpg_image::get_last_error();
+    EXPECT_GE(rows_present(jpg_image::get_last_error(), height), 0);
+}
+
+TEST(JpegDecode, DeclaredSizeMustBeCarriedByTheData) {
+    test_support::temp_dir dir;
+    struct bad {
+        const char* name;
+        std::vector<std::string> options;
+        int size;
+    };
+    // Frame headers that declare far more than their few hundred bytes of data carry, with
+    // and without that data: each is refused before the picture is allocated.
+    const bad hostile[] = {
+        {"greyscale", {"-grayscale"}, 65500},
+        {"colour", {}, 30000},
+        {"progressive", {"-progressive"}, 20000},
+        {"arithmetic", {"-arithmetic", "-grayscale"}, 65500},
+    };
+    for (const bad& b : hostile) {
+        SCOPED_TRACE(b.name);
+        auto bytes = test_support::read_bytes(cjpeg_file(dir, b.options));
+        ASSERT_TRUE(set_jpeg_frame_size(bytes, b.size, b.size));
+        std::vector<std::uint8_t> headers_only(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(jpeg_scan_data_start(bytes)));
+        for (const auto* file : {&bytes, &headers_only}) {
+            jpg_image img;
+            EXPECT_FALSE(img.decode(file->data(), file->size()));
+            bool at_most = false;
+            EXPECT_LT(rows_present(jpg_image::get_last_error(), b.size, &at_most), b.size / 100);
+            EXPECT_TRUE(at_most);
+            EXPECT_FALSE(img.begin());
+        }
+    }
+
+    // Flat pictures come as close to the bound as honest files can: an optimised Huffman
+    // code spends exactly one bit on each DC and one on each end of block.
+    const int side = 2048;
+    std::vector<std::uint8_t> flat = {'P', '5', '\n', '2', '0', '4', '8', ' ', '2', '0', '4', '8', '\n', '2', '5', '5', '\n'};
+    flat.resize(flat.size() + static_cast<std::size_t>(side) * side, 77);
+    test_support::write_bytes(dir.file("flat.pgm"), flat);
+    for (const char* option : {"-optimize", "-progressive", "-arithmetic"}) {
+        SCOPED_TRACE(option);
+        run_tool("cjpeg", {option, "-outfile", dir.file("flat.jpg"), dir.file("flat.pgm")});
+        jpg_image img;
+        ASSERT_TRUE(img.load(dir.file("flat.jpg"))) << jpg_image::get_last_error();
+        EXPECT_EQ(img.get_info().biWidth, side);
+        EXPECT_EQ(img.get_index(side - 1, 0), 77);
+    }
 }
 
 TEST(JpegDecode, FilesLibjpegRejectsAnswerFalseWithItsMessage) {

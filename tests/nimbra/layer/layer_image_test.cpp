@@ -12,6 +12,7 @@
 #include "platform/file.h"
 #include "platform/mem_file.h"
 #include "platform/window.h"
+#include "tests/nimbra/image/jpeg_bytes.h"
 #include "tests/support/files.h"
 
 using tarvel_tech::nimbra::jpg_image;
@@ -129,26 +130,58 @@ TEST(LayerImage, GreyLayersStayEightBitWithTheirGreyPalette) {
     EXPECT_NE(w->begin()->get_body(), nullptr);
 }
 
-TEST(LayerImage, InvalidLayersAndBadFramesDecodeNothing) {
+// The bytes up to a fraction of the entropy-coded data.
+std::vector<std::uint8_t> cut_in_scan(const std::vector<std::uint8_t>& jpeg, int percent) {
+    const std::size_t data = image_test::jpeg_scan_data_start(jpeg);
+    return {jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(data + (jpeg.size() - data) * percent / 100)};
+}
+
+TEST(LayerImage, InvalidLayersAndBadFramesDecodeNothingAndNameTheFrame) {
     auto w = jpeg_layer(2, 1, 8, 8);
     w->get_header().set_layer_type(2000);
     layer_image picture;
     EXPECT_FALSE(picture.decode(w.get()));
     EXPECT_EQ(*picture, nullptr);
+    EXPECT_EQ(picture.get_failure().index, -1);
+    EXPECT_EQ(picture.get_failure().reason, "not a valid RRE layer");
     EXPECT_FALSE(picture.decode(static_cast<layer*>(nullptr)));
 
-    // A frame that is no JPEG, one of another size, one of another depth.
-    const auto good = frame_jpeg(8, 8, 1, false);
-    const std::vector<std::vector<std::vector<std::uint8_t>>> bad = {
-        {good, {1, 2, 3}},
-        {good, frame_jpeg(8, 9, 1, false)},
-        {good, frame_jpeg(8, 8, 1, true)},
-        {frame_jpeg(9, 8, 1, false), good},
+    // Two rows of two 32 x 24 frames; one body at a time is bad.
+    const auto good = frame_jpeg(32, 24, 1, false);
+    auto huge = good;
+    ASSERT_TRUE(image_test::set_jpeg_frame_size(huge, 65500, 65500));
+    huge.resize(image_test::jpeg_scan_data_start(huge));
+    struct bad_frame {
+        const char* name;
+        int index;
+        std::vector<std::uint8_t> body;
+        const char* reason;
     };
-    for (const auto& bodies : bad) {
-        auto broken = jpeg_layer(2, 1, 8, 8, false, bodies);
+    const bad_frame bad[] = {
+        {"no JPEG", 1, {1, 2, 3}, "Not a JPEG file"},
+        {"declaring 65500 x 65500 with no data", 0, huge, "at most 0 of 65500 rows present"},
+        // Cut as well: only its header was read, or the reason would be the cut.
+        {"larger than its cell", 3, cut_in_scan(frame_jpeg(64, 48, 1, false), 50), "it is 64 x 48 pixels, the grid's frames are 32 x 24"},
+        {"narrower than its cell", 0, frame_jpeg(31, 24, 1, false), "it is 31 x 24 pixels"},
+        {"grey among colour", 2, frame_jpeg(32, 24, 1, true), "it has 8-bit pixels, the first frame 24-bit"},
+        {"cut in its scan", 1, cut_in_scan(good, 60), "rows present"},
+    };
+    for (const bad_frame& b : bad) {
+        SCOPED_TRACE(b.name);
+        std::vector<std::vector<std::uint8_t>> bodies(4, good);
+        bodies[static_cast<std::size_t>(b.index)] = b.body;
+        auto broken = jpeg_layer(2, 2, 32, 24, false, bodies);
         layer_image p;
         EXPECT_FALSE(p.decode(broken.get()));
+        const layer_image::failure& why = p.get_failure();
+        EXPECT_EQ(why.index, b.index);
+        EXPECT_EQ(why.row, b.index / 2);
+        EXPECT_EQ(why.column, b.index % 2);
+        EXPECT_NE(why.reason.find(b.reason), std::string::npos) << why.reason;
+        // A bad first frame leaves no picture at all.
+        if (b.index == 0) {
+            EXPECT_EQ(*p, nullptr);
+        }
     }
 }
 
@@ -173,7 +206,34 @@ TEST(LayerImage, FramesSharingOneBodyAreRefusedBeforeThePictureIsMade) {
         layer_image picture;
         EXPECT_EQ(picture.load(&r), decodes) << name;
         EXPECT_EQ(*picture != nullptr, decodes) << name;
+        if (!decodes) EXPECT_NE(picture.get_failure().reason.find("claim more bytes"), std::string::npos);
     }
+}
+
+TEST(LayerImage, BodiesPastTheEndOfACutFileAreNamed) {
+    test_support::temp_dir dir;
+    auto w = jpeg_layer(3, 2, 32, 24);
+    ASSERT_TRUE(w->save(dir.file("whole.rre")));
+    w.reset();
+    const auto whole = test_support::read_bytes(dir.file("whole.rre"));
+    read_layer full;
+    ASSERT_TRUE(full.load(dir.file("whole.rre")));
+    EXPECT_TRUE(full.frames_outside_file().empty());
+
+    // Cut inside frame 3's body: frames 3, 4 and 5 lie past the end.
+    const auto fourth = full.get_frames().at(3);
+    const std::size_t cut = static_cast<std::size_t>(fourth->get_data_offset() + fourth->get_data_size() / 2);
+    test_support::write_bytes(dir.file("cut.rre"), {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)});
+    read_layer r;
+    ASSERT_TRUE(r.load(dir.file("cut.rre")));
+    EXPECT_TRUE(r.is_valid());
+    EXPECT_EQ(r.frames_outside_file(), (std::vector<std::int32_t>{3, 4, 5}));
+    layer_image picture;
+    EXPECT_FALSE(picture.decode(&r));
+    EXPECT_EQ(picture.get_failure().index, 3);
+    EXPECT_EQ(picture.get_failure().row, 1);
+    EXPECT_EQ(picture.get_failure().column, 0);
+    EXPECT_NE(picture.get_failure().reason.find("lies outside the file"), std::string::npos) << picture.get_failure().reason;
 }
 
 TEST(LayerImage, ProgressIsPostedOncePerChangeAndNeverZero) {

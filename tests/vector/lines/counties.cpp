@@ -8,7 +8,10 @@
 
 #include <shapefil.h>
 
+#include "tools/shapefile_writer.h"
 #include "vector/layer_polygon.h"
+
+using namespace model;
 
 namespace counties {
 namespace {
@@ -207,25 +210,18 @@ map_data make_counties(std::uint32_t seed, int columns, int rows) {
 }
 
 void write_shapefile(const std::string& path, const map_data& map, bool ring_per_record) {
-    SHPHandle shp = SHPCreate(path.c_str(), SHPT_POLYGON);
+    tools::shapefile_writer shp(path, SHPT_POLYGON);
     DBFHandle dbf = DBFCreate((path + ".dbf").c_str());
-    if (!shp || !dbf) throw std::runtime_error("cannot create " + path);
+    if (!shp.is_open() || !dbf) throw std::runtime_error("cannot create " + path);
     DBFAddField(dbf, "COUNTY", FTInteger, 8, 0);
     int record = 0;
     auto write = [&](const std::vector<const ring*>& rings, int county_number) {
-        std::vector<int> starts;
-        std::vector<double> x, y;
+        std::vector<tools::vertices> parts;
         for (const ring* r : rings) {
-            starts.push_back(static_cast<int>(x.size()));
-            for (const CSFPt& p : *r) {
-                x.push_back(p.X);
-                y.push_back(p.Y);
-            }
+            tools::vertices& part = parts.emplace_back();
+            for (const CSFPt& p : *r) part.emplace_back(p.X, p.Y);
         }
-        SHPObject* object = SHPCreateObject(SHPT_POLYGON, -1, static_cast<int>(starts.size()), starts.data(), nullptr,
-                                            static_cast<int>(x.size()), x.data(), y.data(), nullptr, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
+        if (!shp.add(parts)) throw std::runtime_error("cannot write " + path);
         DBFWriteIntegerAttribute(dbf, record++, 0, county_number);
     };
     for (std::size_t k = 0; k < map.counties.size(); ++k) {
@@ -238,7 +234,6 @@ void write_shapefile(const std::string& path, const map_data& map, bool ring_per
             write(rings, static_cast<int>(k + 1));
         }
     }
-    SHPClose(shp);
     DBFClose(dbf);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "vector/sf_geometry.h"
+#include "shapes/sf_geometry.h"
 
 // A map of counties as land offices draw them, made up for the tests: irregular counties
 // tiling a region with shared, wiggling borders; some with a lake (a hole), some lakes with
@@ -13,7 +13,7 @@
 // into when it is saved, and one border of two counties running along such a cell border.
 namespace counties {
 
-using ring = std::vector<CSFPt>;
+using ring = std::vector<model::CSFPt>;
 
 struct county {
     std::vector<ring> rings;  // clockwise outer rings, counter-clockwise holes, closed
@@ -21,7 +21,7 @@ struct county {
 
 struct map_data {
     std::vector<county> counties;
-    CSFRect bounds;
+    model::CSFRect bounds;
     std::size_t vertices = 0;
 };
 
@@ -35,6 +35,6 @@ void write_shapefile(const std::string& path, const map_data& map, bool ring_per
 // Signed area (positive counter-clockwise), from the first vertex so that large
 // coordinates do not swallow the result; a ring need not repeat its first vertex.
 long double signed_area(const ring& points);
-long double signed_area(const CSFPt* points, std::size_t count);
+long double signed_area(const model::CSFPt* points, std::size_t count);
 
 }  // namespace counties

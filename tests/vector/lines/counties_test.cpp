@@ -10,6 +10,9 @@
 #include "tests/vector/lines/counties.h"
 #include "tests/vector/lines/regrid_support.h"
 #include "vector/layer_polygon.h"
+#include "vector/register_layers.h"
+
+using namespace model;
 
 using namespace regrid_test;
 
@@ -59,6 +62,7 @@ TEST(Counties, GeneratedMapIsWhatGdalReads) {
 TEST(Counties, PiecesOfEveryRingAddUpToItsAreaAndItsLength) {
     counties_file file;
     test_support::recording_ui ui;
+    register_vector_layers();
     CSFMap map;
     CSFLayer* added = nullptr;
     ASSERT_EQ(map.AddLayerFromFile(file.path(true), &added), 0u);
@@ -101,6 +105,7 @@ TEST(Counties, PiecesOfEveryRingAddUpToItsAreaAndItsLength) {
 TEST(Counties, CutMapLooksAsTheWholeMap) {
     counties_file file;
     test_support::recording_ui ui;
+    register_vector_layers();
     CSFMap map;
     CSFLayer* layer = nullptr;
     ASSERT_EQ(map.AddLayerFromFile(file.path(false), &layer), 0u);

@@ -9,6 +9,8 @@
 #include "tests/vector/lines/regrid_support.h"
 #include "vector/layer_polygon.h"
 
+using namespace model;
+
 using namespace regrid_test;
 using test_support::append_le32;
 using test_support::append_le_double;

@@ -2,8 +2,10 @@
 
 #include "tests/support/recording_ui_service.h"
 #include "tests/vector/lines/regrid_support.h"
-#include "vector/ktf_source.h"
+#include "map/ktf_source.h"
 #include "vector/layer_polygon.h"
+
+using namespace model;
 
 using namespace regrid_test;
 
@@ -26,8 +28,8 @@ struct object : point_source {
 
 struct export_layer : ktf_layer_source {
     std::vector<object> objects;
-    int GetObjectCount() const override { return static_cast<int>(objects.size()); }
-    const point_source& GetObject(int index) const override { return objects[std::size_t(index)]; }
+    int get_object_count() const override { return static_cast<int>(objects.size()); }
+    const point_source& get_object(int index) const override { return objects[std::size_t(index)]; }
 };
 
 export_layer three_objects() {

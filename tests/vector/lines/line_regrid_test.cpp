@@ -10,6 +10,8 @@
 #include "vector/layer_line.h"
 #include "vector/layer_polygon.h"
 
+using namespace model;
+
 using namespace regrid_test;
 
 namespace {

@@ -5,12 +5,14 @@
 #include <numbers>
 #include <random>
 
+#include "shapes/polygon_clip.h"
 #include "tests/support/recording_dc.h"
 #include "tests/support/recording_ui_service.h"
 #include "tests/vector/lines/counties.h"
 #include "tests/vector/lines/regrid_support.h"
 #include "vector/layer_polygon.h"
-#include "vector/polygon_clip.h"
+
+using namespace model;
 
 using namespace regrid_test;
 

@@ -6,7 +6,9 @@
 
 #include "georef/transform.h"
 #include "map/sf_layer.h"
-#include "vector/sf_line.h"
+#include "shapes/sf_line.h"
+
+using namespace model;
 
 namespace regrid_test {
 
@@ -42,7 +44,7 @@ bool inside(const CSFRect& box, const CSFPt& p, double slack) {
 map_with_layer::map_with_layer(std::unique_ptr<CSFLayer> added, int width, int height) {
     layer = added.get();
     map.AddLayer(std::move(added));
-    layer->m_pTransform = map.GetTransform();
+    layer->m_pTransform = map.get_transform();
     map.RecomputeBounds();
     map.SetViewport(width, height);
     map.ZoomToExtent();

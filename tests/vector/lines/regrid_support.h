@@ -5,22 +5,24 @@
 #include <vector>
 
 #include "map/sf_map.h"
-#include "vector/sf_fragment.h"
-#include "vector/sf_geometry.h"
+#include "shapes/sf_fragment.h"
+#include "shapes/sf_geometry.h"
 
+namespace model {
 class CSFLine;
 class CSFLayer;
+}  // namespace model
 
 // Building layers in memory and looking at what cutting them into cells gave.
 namespace regrid_test {
 
-using part = std::vector<CSFPt>;
+using part = std::vector<model::CSFPt>;
 
 // A line or polygon of the parts, with its record number.
 template <class Shape>
 Shape make_shape(int record, const std::vector<part>& parts) {
     std::vector<std::int32_t> starts;
-    std::vector<CSFPt> points;
+    std::vector<model::CSFPt> points;
     for (const part& p : parts) {
         starts.push_back(static_cast<std::int32_t>(points.size()));
         points.insert(points.end(), p.begin(), p.end());
@@ -32,22 +34,22 @@ Shape make_shape(int record, const std::vector<part>& parts) {
 struct piece {
     int cell = 0;
     int record = 0;
-    std::vector<CSFPt> points;
+    std::vector<model::CSFPt> points;
 };
 
 // Every shape of every cell, cell by cell, as one-part pieces.
-std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells);
+std::vector<piece> pieces_of(const std::vector<model::CSFFragment>& cells);
 // The pieces of one source record.
-std::vector<piece> pieces_of(const std::vector<CSFFragment>& cells, int record);
+std::vector<piece> pieces_of(const std::vector<model::CSFFragment>& cells, int record);
 
-double length(const std::vector<CSFPt>& points);
-bool inside(const CSFRect& box, const CSFPt& p, double slack = 0.0);
+double length(const std::vector<model::CSFPt>& points);
+bool inside(const model::CSFRect& box, const model::CSFPt& p, double slack = 0.0);
 
 // A map holding one layer, drawing through the map's view projection fitted to the map.
 struct map_with_layer {
-    CSFMap map;
-    CSFLayer* layer = nullptr;
-    map_with_layer(std::unique_ptr<CSFLayer> added, int width, int height);
+    model::CSFMap map;
+    model::CSFLayer* layer = nullptr;
+    map_with_layer(std::unique_ptr<model::CSFLayer> added, int width, int height);
 };
 
 // Pixels that differ between two pictures of the same size, not counting a pixel whose colour

@@ -8,6 +8,7 @@
 
 #include "formats/dbf.h"
 #include "platform/code_page.h"
+#include "shapes/table_path.h"
 #include "tests/formats/dbf_builders.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
@@ -15,6 +16,8 @@
 #include "tests/support/settings_sandbox.h"
 #include "tests/vector/points/points_support.h"
 #include "vector/table_fields.h"
+
+using namespace model;
 
 using dbf_test::shapelib_table;
 using points_test::add_point_layer;
@@ -38,19 +41,19 @@ protected:
 void expect_real(const CSFShape& s, int field, double v) {
     const _attrValue a = s.GetAttribute(field);
     EXPECT_EQ(a.kind, _attrValue::real);
-    EXPECT_EQ(a.GetDouble(), v);
+    EXPECT_EQ(a.get_double(), v);
 }
 
 void expect_int(const CSFShape& s, int field, std::int32_t v) {
     const _attrValue a = s.GetAttribute(field);
     EXPECT_EQ(a.kind, _attrValue::integer);
-    EXPECT_EQ(a.GetInt(), v);
+    EXPECT_EQ(a.get_int(), v);
 }
 
 void expect_text(const CSFShape& s, int field, const std::u16string& v) {
     const _attrValue a = s.GetAttribute(field);
     EXPECT_EQ(a.kind, _attrValue::text);
-    EXPECT_EQ(a.GetText(), v);
+    EXPECT_EQ(a.get_text(), v);
 }
 
 }  // namespace
@@ -91,7 +94,7 @@ TEST_F(PointAttributes, ShapelibTableGivesKindsFlagsAndValuesOfEveryFieldType) {
 
     ASSERT_EQ(layer->m_pShapes.size(), 3u);
     const CSFPoint& a = layer->m_pShapes[0];
-    ASSERT_EQ(a.GetAttributeCount(), 6);
+    ASSERT_EQ(a.get_attribute_count(), 6);
     expect_text(a, 0, u"Alpha");
     expect_real(a, 1, 12);
     expect_real(a, 2, -2250.125);
@@ -219,7 +222,7 @@ TEST_F(PointAttributes, UnreadableTablesKeepTheLayerWithoutAttributes) {
         EXPECT_EQ(one.GetLayerCount(), 1u);
         EXPECT_EQ(layer->m_bAttributes, 0);
         EXPECT_TRUE(layer->m_aFieldNames.empty());
-        EXPECT_EQ(layer->m_pShapes[0].GetAttributeCount(), 0);
+        EXPECT_EQ(layer->m_pShapes[0].get_attribute_count(), 0);
         ASSERT_EQ(ui.messages().size(), 1u);
         EXPECT_EQ(ui.messages()[0].text, "Couldn't connect to " + dir.file("bad.dbf") + ".");
     }
@@ -259,8 +262,8 @@ TEST_F(PointAttributes, AMissingTableIsReportedAndUpperCaseTablesAreFound) {
     ASSERT_NE(layer, nullptr);
     EXPECT_TRUE(ui.messages().empty());
     expect_text(layer->m_pShapes[0], 0, u"found");
-    EXPECT_EQ(TablePath(dir.file("UPPER.SHP")), dir.file("UPPER.DBF"));
-    EXPECT_EQ(TablePath(dir.file("lonely.shp")), dir.file("lonely.dbf"));
+    EXPECT_EQ(table_path(dir.file("UPPER.SHP")), dir.file("UPPER.DBF"));
+    EXPECT_EQ(table_path(dir.file("lonely.shp")), dir.file("lonely.dbf"));
 }
 
 TEST_F(PointAttributes, DescribeTableListsFieldsWithBothKinds) {
@@ -272,7 +275,7 @@ TEST_F(PointAttributes, DescribeTableListsFieldsWithBothKinds) {
         t.add("BORN", 'D', 8);
         t.add("ALIVE", 'L', 1);
     }
-    const auto description = DescribeTable(shp);
+    const auto description = describe_table(shp);
     ASSERT_TRUE(description.has_value());
     EXPECT_EQ(description->path, dir.file("described.dbf"));
     EXPECT_EQ(description->code_page, "CP1251");
@@ -287,5 +290,5 @@ TEST_F(PointAttributes, DescribeTableListsFieldsWithBothKinds) {
         EXPECT_EQ(description->fields[i].table_kind, table_kinds[i]);
         EXPECT_EQ(description->fields[i].attribute_kind, attribute_kinds[i]);
     }
-    EXPECT_FALSE(DescribeTable(dir.file("nothing.shp")).has_value());
+    EXPECT_FALSE(describe_table(dir.file("nothing.shp")).has_value());
 }

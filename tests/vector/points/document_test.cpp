@@ -8,6 +8,8 @@
 #include "tests/vector/points/points_support.h"
 #include "vector/layer_icons.h"
 
+using namespace model;
+
 namespace {
 
 using bytes = std::vector<std::uint8_t>;
@@ -25,10 +27,10 @@ void give_fields(CSFLayerPoint& layer) {
 
 void give_values(CSFPoint& p, int i) {
     p.SetAttributeCount(5);
-    p.SetAttribute(0, _attrValue::FromText(u"hidden"));
-    p.SetAttribute(1, _attrValue::FromDouble(1.5 * i));
-    p.SetAttribute(2, _attrValue::FromInt(-i));
-    p.SetAttribute(4, _attrValue::FromText(u"Точка " + std::u16string(1, char16_t(u'0' + i))));
+    p.SetAttribute(0, _attrValue::from_text(u"hidden"));
+    p.SetAttribute(1, _attrValue::from_double(1.5 * i));
+    p.SetAttribute(2, _attrValue::from_int(-i));
+    p.SetAttribute(4, _attrValue::from_text(u"Точка " + std::u16string(1, char16_t(u'0' + i))));
 }
 
 class PointDocument : public ::testing::Test {
@@ -109,10 +111,10 @@ TEST_F(PointDocument, RecordReadsBackWithItsCellsIconAndStoredAttributes) {
         SCOPED_TRACE(i);
         EXPECT_EQ(after[i]->m_pt, before[i]->m_pt);
         EXPECT_EQ(after[i]->m_nRecord, 0);
-        ASSERT_EQ(after[i]->GetAttributeCount(), 3);
-        EXPECT_EQ(after[i]->GetAttribute(0).GetDouble(), before[i]->GetAttribute(1).GetDouble());
-        EXPECT_EQ(after[i]->GetAttribute(1).GetInt(), before[i]->GetAttribute(2).GetInt());
-        EXPECT_EQ(after[i]->GetAttribute(2).GetText(), before[i]->GetAttribute(4).GetText());
+        ASSERT_EQ(after[i]->get_attribute_count(), 3);
+        EXPECT_EQ(after[i]->GetAttribute(0).get_double(), before[i]->GetAttribute(1).get_double());
+        EXPECT_EQ(after[i]->GetAttribute(1).get_int(), before[i]->GetAttribute(2).get_int());
+        EXPECT_EQ(after[i]->GetAttribute(2).get_text(), before[i]->GetAttribute(4).get_text());
         EXPECT_EQ(after[i]->GetAttribute(2).kind, _attrValue::text);
     }
     // Written again, the record is the same byte for byte but for the grid's shape count,
@@ -170,7 +172,7 @@ TEST_F(PointDocument, Version4DocumentsCarryNoLabelField) {
     const auto before = points_of(*layer);
     const auto after = points_of(*read);
     ASSERT_EQ(after.size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(after[i]->GetAttribute(2).GetText(), before[i]->GetAttribute(4).GetText());
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(after[i]->GetAttribute(2).get_text(), before[i]->GetAttribute(4).get_text());
 }
 
 TEST_F(PointDocument, DocumentsThatEndTooSoonOrClaimTooMuchAreRefused) {
@@ -228,12 +230,12 @@ TEST(IconDocument, IconsOf16And32PixelsReadBackWith512And2048BytesOfPixels) {
     ASSERT_EQ(read.m_nIcons, 2u);
     ASSERT_NE(read.GetIcon(1), nullptr);
     EXPECT_EQ(read.GetIcon(2), nullptr);
-    EXPECT_EQ(read.GetIcon(0)->GetWidth(), 16u);
+    EXPECT_EQ(read.GetIcon(0)->get_width(), 16u);
     EXPECT_EQ(read.GetIcon(1)->m_nNumber, 1u);
-    EXPECT_EQ(2 * read.GetIcon(0)->GetWidth() * read.GetIcon(0)->GetHeight(), 512u);
-    EXPECT_EQ(2 * read.GetIcon(1)->GetWidth() * read.GetIcon(1)->GetHeight(), 2048u);
-    EXPECT_TRUE(std::equal(small.begin(), small.end(), read.GetIcon(0)->GetPixels()));
-    EXPECT_TRUE(std::equal(large.begin(), large.end(), read.GetIcon(1)->GetPixels()));
+    EXPECT_EQ(2 * read.GetIcon(0)->get_width() * read.GetIcon(0)->get_height(), 512u);
+    EXPECT_EQ(2 * read.GetIcon(1)->get_width() * read.GetIcon(1)->get_height(), 2048u);
+    EXPECT_TRUE(std::equal(small.begin(), small.end(), read.GetIcon(0)->get_pixels()));
+    EXPECT_TRUE(std::equal(large.begin(), large.end(), read.GetIcon(1)->get_pixels()));
 
     // Written again from the pixels read, the record is the same.
     platform::CMemFile again;

@@ -15,6 +15,8 @@
 #include "tests/vector/points/points_support.h"
 #include "vector/hint_atr.h"
 
+using namespace model;
+
 namespace {
 
 // A point layer of one map with two points far apart and fields AREA (real 12) and NAME
@@ -40,10 +42,10 @@ protected:
         layer->m_aFieldLabel = {0, 0};
         for (CSFPoint& p : layer->m_pShapes) {
             p.SetAttributeCount(2);
-            p.SetAttribute(0, _attrValue::FromDouble(12));
-            p.SetAttribute(1, _attrValue::FromText(u"abc"));
+            p.SetAttribute(0, _attrValue::from_double(12));
+            p.SetAttribute(1, _attrValue::from_text(u"abc"));
         }
-        layer->m_pTransform = map.GetTransform();
+        layer->m_pTransform = map.get_transform();
         map.AddLayer(std::move(owned));
         map.RecomputeBounds();
         map.SetViewport(800, 600);
@@ -52,7 +54,7 @@ protected:
 
     // A mouse point inside the 16 x 16 box right of and below point i.
     platform::CPoint over(std::size_t i, int dx = 5, int dy = 5) {
-        const platform::CPoint at = map.GetTransform()->GeoToScreen(layer->m_pShapes[i].m_pt.X, layer->m_pShapes[i].m_pt.Y);
+        const platform::CPoint at = map.get_transform()->GeoToScreen(layer->m_pShapes[i].m_pt.X, layer->m_pShapes[i].m_pt.Y);
         return {at.x + dx, at.y + dy};
     }
 };
@@ -69,7 +71,7 @@ bool comma_locale(const std::string& dir) {
 }  // namespace
 
 TEST_F(PointHint, LinesNameEachShownFieldFollowedByItsValue) {
-    EXPECT_EQ(layer->HintLines(layer->m_pShapes[0]), (std::vector<std::u16string>{u"AREA   12.000000", u"NAME   abc"}));
+    EXPECT_EQ(layer->hint_lines(layer->m_pShapes[0]), (std::vector<std::u16string>{u"AREA   12.000000", u"NAME   abc"}));
 
     // Logicals as integers; a shown field of no kind is an empty line; hidden fields none.
     layer->m_aFieldNames = {"ALIVE", "BORN", "AREA", "NAME"};
@@ -77,10 +79,10 @@ TEST_F(PointHint, LinesNameEachShownFieldFollowedByItsValue) {
     layer->m_aFieldShown = {1, 1, 0, 1};
     CSFPoint p;
     p.SetAttributeCount(4);
-    p.SetAttribute(0, _attrValue::FromInt(-1));
-    p.SetAttribute(2, _attrValue::FromDouble(3));
-    p.SetAttribute(3, _attrValue::FromText(u"Жужа"));
-    EXPECT_EQ(layer->HintLines(p), (std::vector<std::u16string>{u"ALIVE   -1", u"", u"NAME   Жужа"}));
+    p.SetAttribute(0, _attrValue::from_int(-1));
+    p.SetAttribute(2, _attrValue::from_double(3));
+    p.SetAttribute(3, _attrValue::from_text(u"Жужа"));
+    EXPECT_EQ(layer->hint_lines(p), (std::vector<std::u16string>{u"ALIVE   -1", u"", u"NAME   Жужа"}));
 }
 
 TEST_F(PointHint, NumbersKeepTheirPointWhateverTheUsersLocale) {
@@ -91,10 +93,10 @@ TEST_F(PointHint, NumbersKeepTheirPointWhateverTheUsersLocale) {
     const std::string in_locale = probe;
     CSFPoint p;
     p.SetAttributeCount(2);
-    p.SetAttribute(0, _attrValue::FromDouble(-1234.5));
-    p.SetAttribute(1, _attrValue::FromText(u""));
-    const auto lines = layer->HintLines(p);
-    const std::u16string label = _attrValue::FromDouble(0.25).LabelText();
+    p.SetAttribute(0, _attrValue::from_double(-1234.5));
+    p.SetAttribute(1, _attrValue::from_text(u""));
+    const auto lines = layer->hint_lines(p);
+    const std::u16string label = _attrValue::from_double(0.25).label_text();
     std::setlocale(LC_ALL, "C");
     ::unsetenv("LOCPATH");
     ASSERT_EQ(in_locale, "12,000000");
@@ -104,15 +106,15 @@ TEST_F(PointHint, NumbersKeepTheirPointWhateverTheUsersLocale) {
 
 TEST(HintWindow, ThreeLinesOfTwelveCharactersMakeA106By66WindowBelowThePoint) {
     CHintAtr hint;
-    hint.SetLines({u"AREA   12.00", u"NAME   abc", u"X"});
+    hint.set_lines({u"AREA   12.00", u"NAME   abc", u"X"});
     hint.ShowAt(300, 200);
-    EXPECT_EQ(hint.GetLongest(), 12);
-    EXPECT_EQ(hint.GetWindowRect(), (platform::CRect{300, 220, 406, 286}));
-    EXPECT_EQ(hint.GetAnchor(), (platform::CPoint{300, 200}));
+    EXPECT_EQ(hint.get_longest(), 12);
+    EXPECT_EQ(hint.get_window_rect(), (platform::CRect{300, 220, 406, 286}));
+    EXPECT_EQ(hint.get_anchor(), (platform::CPoint{300, 200}));
 
     // The pop-up fills itself with the tooltip colour and writes a line every 20 pixels.
     test_support::recording_dc dc;
-    hint.Paint(dc);
+    hint.paint(dc);
     EXPECT_EQ(dc.texts(), (std::vector<std::string>{"FillSolidRect 0 0 106 66 " + std::to_string(CHintAtr::kBackground),
                                                     "TextOut 10 3 AREA   12.00", "TextOut 10 23 NAME   abc",
                                                     "TextOut 10 43 X"}));
@@ -173,7 +175,7 @@ TEST_F(PointHint, MovesOfLessThan10PixelsKeepTheHintAndLongerOnesEndIt) {
 TEST(HintWindow, EndedBeforeItIsShownItDoesNotOpen) {
     test_support::recording_ui ui;
     CHintAtr hint;
-    hint.SetLines({u"a"});
+    hint.set_lines({u"a"});
     hint.EndDialog(platform::IDOK);
     EXPECT_EQ(hint.DoModal(), platform::IDOK);
     EXPECT_TRUE(ui.hints().empty());

@@ -21,6 +21,8 @@
 #include "vector/layer_line.h"
 #include "vector/select_icon_dlg.h"
 
+using namespace model;
+
 using points_test::write_icon_bmp;
 
 namespace {
@@ -78,10 +80,10 @@ TEST_F(IconFolderTest, EightBitBitmapsOfTheFolderBecomeIconsInNameOrder) {
     const CPicture* white = layer.GetIcon(1);
     EXPECT_EQ(red->m_nNumber, 0u);
     EXPECT_EQ(white->m_nNumber, 1u);
-    EXPECT_EQ(red->GetWidth(), 16u);
-    EXPECT_EQ(white->GetHeight(), 32u);
-    EXPECT_EQ(red->GetPixels()[0], 0xF800);
-    EXPECT_EQ(white->GetPixels()[32 * 32 - 1], 0xFFFF);
+    EXPECT_EQ(red->get_width(), 16u);
+    EXPECT_EQ(white->get_height(), 32u);
+    EXPECT_EQ(red->get_pixels()[0], 0xF800);
+    EXPECT_EQ(white->get_pixels()[32 * 32 - 1], 0xFFFF);
     EXPECT_EQ(layer.GetIcon(2), nullptr);
 
     // The folder may be named with its separator at the end.
@@ -98,7 +100,7 @@ TEST_F(IconFolderTest, AFolderWithoutBitmapsGivesTheMapNoIconLayer) {
 
     CSFMap map;
     CSFLayerPoint* points = towns(map);
-    EXPECT_EQ(AddIconLayerFor(map, points, icons, nullptr), nullptr);
+    EXPECT_EQ(add_icon_layer_for(map, points, icons, nullptr), nullptr);
     EXPECT_EQ(map.m_nIconsLayer, -1);
     EXPECT_EQ(map.GetLayerCount(), 1u);
 }
@@ -107,17 +109,17 @@ TEST_F(IconFolderTest, OnlyTheFirstPointLayerBringsTheIconLayer) {
     two_icons();
     CSFMap map;
     CSFLayerPoint* first = towns(map);
-    CSFLayerIcons* added = AddIconLayerFor(map, first, icons, nullptr);
+    CSFLayerIcons* added = add_icon_layer_for(map, first, icons, nullptr);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(map.m_nIconsLayer, 1);
     EXPECT_EQ(map.GetIcon(0), added->GetIcon(0));
     EXPECT_EQ(map.GetIcon(-1), nullptr);
 
     CSFLayerPoint* second = points_test::add_point_layer(map, dir.file("towns.shp"));
-    EXPECT_EQ(AddIconLayerFor(map, second, icons, nullptr), nullptr);
+    EXPECT_EQ(add_icon_layer_for(map, second, icons, nullptr), nullptr);
     CSFLayerLine line;
     CSFMap other;
-    EXPECT_EQ(AddIconLayerFor(other, &line, icons, nullptr), nullptr);
+    EXPECT_EQ(add_icon_layer_for(other, &line, icons, nullptr), nullptr);
     EXPECT_EQ(map.GetLayerCount(), 3u);
 }
 
@@ -125,8 +127,8 @@ TEST_F(IconFolderTest, PointsAreDrawnWithTheLayersIconOrAsCircles) {
     two_icons();
     CSFMap map;
     CSFLayerPoint* layer = towns(map);
-    ASSERT_NE(AddIconLayerFor(map, layer, icons, nullptr), nullptr);
-    georef::CTransform* t = map.GetTransform();
+    ASSERT_NE(add_icon_layer_for(map, layer, icons, nullptr), nullptr);
+    georef::CTransform* t = map.get_transform();
     const platform::CPoint south = t->GeoToScreen(37.0, 55.0);
 
     test_support::recording_dc dc;
@@ -166,17 +168,17 @@ TEST_F(IconFolderTest, TheLabelFieldIsChosenByNameAndDrawnBesideEachIcon) {
     two_icons();
     CSFMap map;
     CSFLayerPoint* layer = towns(map);
-    ASSERT_NE(AddIconLayerFor(map, layer, icons, nullptr), nullptr);
-    EXPECT_FALSE(layer->SetLabelField("POPULATION"));
+    ASSERT_NE(add_icon_layer_for(map, layer, icons, nullptr), nullptr);
+    EXPECT_FALSE(layer->set_label_field("POPULATION"));
     EXPECT_EQ(layer->m_aFieldLabel, (std::vector<std::uint8_t>{0}));
     layer->m_aFieldShown = {0};
-    ASSERT_TRUE(layer->SetLabelField("name"));
+    ASSERT_TRUE(layer->set_label_field("name"));
     EXPECT_EQ(layer->m_aFieldLabel, (std::vector<std::uint8_t>{1}));
     EXPECT_EQ(layer->m_aFieldShown, (std::vector<std::uint8_t>{1}));
 
     test_support::recording_dc dc;
     map.DrawLayers(&dc);
-    const platform::CPoint north = map.GetTransform()->GeoToScreen(38.0, 56.0);
+    const platform::CPoint north = map.get_transform()->GeoToScreen(38.0, 56.0);
     ASSERT_EQ(dc.calls().size(), 6u);
     EXPECT_EQ(dc.calls()[3].text,
               "TextOut " + std::to_string(north.x + 16) + " " + std::to_string(north.y + 16) + " North");
@@ -186,19 +188,19 @@ TEST_F(IconFolderTest, TheIconChooserListsTheMapsIconsAndAnswersAPosition) {
     two_icons();
     CSFMap map;
     CSelectIconDlg nothing(&map);
-    EXPECT_TRUE(nothing.GetItems().empty());
+    EXPECT_TRUE(nothing.get_items().empty());
     ui.answer_icon(0);
     EXPECT_EQ(nothing.DoModal(), -1);
 
     CSFLayerPoint* layer = towns(map);
-    AddIconLayerFor(map, layer, icons, nullptr);
+    add_icon_layer_for(map, layer, icons, nullptr);
     CSelectIconDlg dialog(&map);
-    const auto items = dialog.GetItems();
+    const auto items = dialog.get_items();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].caption, "icons 0");
     EXPECT_EQ(items[1].caption, "icons 1");
     EXPECT_EQ(items[1].width, 32);
-    EXPECT_EQ(items[1].pixels, map.GetIcon(1)->GetPixels());
+    EXPECT_EQ(items[1].pixels, map.GetIcon(1)->get_pixels());
 
     ui.answer_icon(1);
     ui.answer_icon(2);
@@ -210,8 +212,8 @@ TEST_F(IconFolderTest, TheIconChooserListsTheMapsIconsAndAnswersAPosition) {
 }
 
 TEST_F(IconFolderTest, TheIconFolderComesFromTheSettingsElseBesideTheProgram) {
-    EXPECT_EQ(IconFolder("/opt/plotwright/bin"), "/opt/plotwright/bin/Icons");
-    EXPECT_EQ(IconFolder("/opt/plotwright/bin/"), "/opt/plotwright/bin/Icons");
+    EXPECT_EQ(icon_folder("/opt/plotwright/bin"), "/opt/plotwright/bin/Icons");
+    EXPECT_EQ(icon_folder("/opt/plotwright/bin/"), "/opt/plotwright/bin/Icons");
     platform::settings::set_path_icons(icons);
-    EXPECT_EQ(IconFolder("/opt/plotwright/bin"), icons);
+    EXPECT_EQ(icon_folder("/opt/plotwright/bin"), icons);
 }

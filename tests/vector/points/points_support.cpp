@@ -6,19 +6,17 @@
 #include <stdexcept>
 
 #include "nimbra/image/bmp_image.h"
+#include "tools/shapefile_writer.h"
+#include "vector/register_layers.h"
+
+using namespace model;
 
 namespace points_test {
 
 void write_point_shapefile(const std::string& stem, const std::vector<CSFPt>& points) {
-    SHPHandle shp = SHPCreate(stem.c_str(), SHPT_POINT);
-    if (!shp) throw std::runtime_error("shapelib cannot create " + stem);
-    for (const CSFPt& p : points) {
-        double x = p.X, y = p.Y;
-        SHPObject* object = SHPCreateSimpleObject(SHPT_POINT, 1, &x, &y, nullptr);
-        SHPWriteObject(shp, -1, object);
-        SHPDestroyObject(object);
-    }
-    SHPClose(shp);
+    std::vector<std::vector<tools::vertices>> shapes;
+    for (const CSFPt& p : points) shapes.push_back({{{p.X, p.Y}}});
+    if (!tools::write_shapefile(stem, SHPT_POINT, shapes)) throw std::runtime_error("shapelib cannot create " + stem);
 }
 
 void write_icon_bmp(const std::string& path, int width, int height, std::uint8_t red, std::uint8_t green,
@@ -33,6 +31,7 @@ void write_icon_bmp(const std::string& path, int width, int height, std::uint8_t
 }
 
 CSFLayerPoint* add_point_layer(CSFMap& map, const std::string& shp) {
+    register_vector_layers();
     CSFLayer* layer = nullptr;
     EXPECT_EQ(map.AddLayerFromFile(shp, &layer), 0u) << shp;
     auto* point = dynamic_cast<CSFLayerPoint*>(layer);

@@ -5,6 +5,8 @@
 #include "tests/support/recording_ui_service.h"
 #include "tests/vector/points/points_support.h"
 
+using namespace model;
+
 using points_test::ktf_layer_double;
 
 namespace {
@@ -17,7 +19,7 @@ std::unique_ptr<CSFLayerPoint> layer_of(const std::vector<CSFPt>& points, const 
         layer->m_pShapes[i].m_pt = points[i];
         layer->m_pShapes[i].m_nRecord = static_cast<std::int32_t>(i + 1);
         layer->m_pShapes[i].SetAttributeCount(1);
-        layer->m_pShapes[i].SetAttribute(0, _attrValue::FromDouble(static_cast<double>(i)));
+        layer->m_pShapes[i].SetAttribute(0, _attrValue::from_double(static_cast<double>(i)));
     }
     layer->m_rcBounds = bounds;
     return layer;
@@ -45,7 +47,7 @@ TEST(PointRegrid, EachPointGoesAsACopyToTheFirstCellThatHoldsIt) {
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->m_pt, (CSFPt{0.95, 0.15}));
     EXPECT_EQ(copy->m_nRecord, 0);
-    EXPECT_EQ(copy->GetAttribute(0).GetDouble(), 1.0);
+    EXPECT_EQ(copy->GetAttribute(0).get_double(), 1.0);
     EXPECT_NE(copy, &layer->m_pShapes[1]);
 
     // Regridding again replaces the cells.
@@ -75,12 +77,12 @@ TEST(PointRegrid, CellsReachTheirNeighboursEdgesWithin1e5) {
     auto layer = layer_of({}, {0, 0, 1, 1});
     layer->AllocateGrid(10, 10);
     const double right = layer->m_pCells[9].m_rcBox.maxX;
-    EXPECT_EQ(layer->FindCell({right + 0.9e-5, 0.5}), 49);
-    EXPECT_EQ(layer->FindCell({right + 1.1e-5, 0.5}), -1);
-    EXPECT_EQ(layer->FindCell({-0.9e-5, -0.9e-5}), 0);
-    EXPECT_EQ(layer->FindCell({0.5, -1.1e-5}), -1);
+    EXPECT_EQ(layer->find_cell({right + 0.9e-5, 0.5}), 49);
+    EXPECT_EQ(layer->find_cell({right + 1.1e-5, 0.5}), -1);
+    EXPECT_EQ(layer->find_cell({-0.9e-5, -0.9e-5}), 0);
+    EXPECT_EQ(layer->find_cell({0.5, -1.1e-5}), -1);
     CSFLayerPoint none;
-    EXPECT_EQ(none.FindCell({0, 0}), -1);
+    EXPECT_EQ(none.find_cell({0, 0}), -1);
 }
 
 TEST(PointsFromTextExport, EachObjectGivesItsFirstPointAndAllPointsGiveTheBounds) {

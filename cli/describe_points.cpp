@@ -1,0 +1,32 @@
+#include "cli/describe.h"
+#include "cli/footholds.h"
+
+namespace cli {
+
+// The pairs of a control point file, with the pixel positions as the fit takes them (the
+// centre of the upper-left pixel is 0, 0) and as the file has them.
+value describe_points(const std::string& path, const arguments&) {
+    const formats::control_point_list list = read_points_file(path);
+    value::array pairs;
+    int used = 0;
+    for (const formats::control_point& p : list.points) {
+        used += p.enabled;
+        pairs.emplace_back(value::object{
+            {"x", p.column},
+            {"y", p.row},
+            {"pixelX", p.column + 0.5},
+            {"pixelY", -(p.row + 0.5)},
+            {"lon", p.longitude},
+            {"lat", p.latitude},
+            {"enabled", p.enabled},
+        });
+    }
+    return value::object{
+        {"crs", list.crs},
+        {"count", static_cast<int>(list.points.size())},
+        {"used", used},
+        {"pairs", std::move(pairs)},
+    };
+}
+
+}  // namespace cli

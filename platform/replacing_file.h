@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/file.h"
+
+namespace platform {
+
+// A file that takes the place of its target only once it is complete. It is written under a
+// name of its own in the target's folder; Commit puts every byte on disk and renames it over
+// the target. Until then the target stays as it was, and a file given up (Discard, the
+// destructor, an exception, a crash) leaves at most a stray temporary file behind, never a
+// partial target. A target that is no regular file (a device, a pipe) cannot be replaced and
+// is written in place, its write errors still reported.
+class replacing_file : public CFile {
+public:
+    replacing_file() = default;
+    ~replacing_file() override;
+
+    // False, with the cause when asked, when the file cannot be created.
+    bool Create(const std::string& target, CFileException* error = nullptr);
+    // Flushes to disk and puts the file in the target's place; raises CFileException.
+    void Commit();
+    // Gives the file up; the target is left as it was.
+    void Discard() noexcept;
+
+    const std::string& GetTargetPath() const { return m_strTarget; }
+
+private:
+    std::string m_strTarget;
+    std::string m_strTemporary;  // empty when the target is written in place
+};
+
+// Writes size bytes as the file at path through a replacing_file. False, with the cause in
+// error, when they could not all be written; the old file is then untouched.
+bool write_whole_file(const std::string& path, const void* data, std::size_t size, std::string& error);
+
+}  // namespace platform
