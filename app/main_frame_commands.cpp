@@ -33,10 +33,15 @@ std::string file_system_path(const QString& path) { return QFile::encodeName(pat
 void CMainFrame::OnAddLayers() {
     hint_window::when_settled(this, [this] {
         if (!may_add_layers()) return;
-        const QString path = choices().open_file(
+        const QStringList paths = choices().open_files(
             this, QStringLiteral("All supported files (*.shp *.jpg *.jpeg *.bmp);;ESRI shapfile (*.shp);;"
                                  "JPEG files (*.jpg);;All files (*.*)"));
-        if (!path.isEmpty()) add_layer_file(path);
+        // Several files chosen at once are added in their order, each as if chosen alone: a
+        // picture among them stops the rest until it is snapped.
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            if (i > 0 && !may_add_layers()) break;
+            add_layer_file(paths[i]);
+        }
     });
 }
 

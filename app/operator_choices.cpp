@@ -22,6 +22,11 @@ operator_choices standard_dialogs() {
     c.open_file = [](QWidget* parent, const QString& filter) {
         return remembered(QFileDialog::getOpenFileName(parent, QString(), last_folder(), filter));
     };
+    c.open_files = [](QWidget* parent, const QString& filter) {
+        const QStringList paths = QFileDialog::getOpenFileNames(parent, QString(), last_folder(), filter);
+        if (!paths.isEmpty()) remembered(paths.front());
+        return paths;
+    };
     c.save_file = [](QWidget* parent, const QString& filter, const QString& suffix) {
         QFileDialog dialog(parent, QString(), last_folder(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);

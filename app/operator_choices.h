@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -14,6 +15,8 @@ namespace app {
 struct operator_choices {
     // A file to read, through a dialog with the filter (Qt's syntax); empty when cancelled.
     std::function<QString(QWidget* parent, const QString& filter)> open_file;
+    // Files to read, several chosen at once; empty when cancelled.
+    std::function<QStringList(QWidget* parent, const QString& filter)> open_files;
     // A file to write, with the default suffix and the question before overwriting.
     std::function<QString(QWidget* parent, const QString& filter, const QString& suffix)> save_file;
     // A colour, the given one preset; none when cancelled.

@@ -1,5 +1,5 @@
-// Cutting large line and polygon layers into the 10 x 10 cells of a saved map: shapes per
-// second, the pieces made, and the memory the process holds before and after and at its peak.
+// Cutting large line and polygon layers, and one ring tangled with itself, into the 10 x 10
+// cells of a saved map: shapes per second, the pieces made, and the memory the process holds before and after and at its peak.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -123,8 +123,31 @@ void BM_RegridPolygons(benchmark::State& state) {
     state.counters["outline_pieces"] = layer->m_nPieceParts;
 }
 
+// One ring of random vertices all over the region, crossing itself some hundred thousand times
+// (2001 vertices) or more: every crossing is resolved once, in the cell that holds it.
+void BM_RegridTangledRing(benchmark::State& state) {
+    std::mt19937 random(3);
+    std::vector<model::CSFPt> ring;
+    for (std::int64_t k = 0; k < state.range(0); ++k) ring.push_back(random_point(random));
+    ring.push_back(ring.front());
+    auto layer = std::make_unique<model::CSFLayerPolygon>();
+    const std::int32_t start = 0;
+    const auto count = static_cast<std::uint32_t>(ring.size());
+    layer->m_pShapes.emplace_back(1, 1, count, &start, ring.data());
+    layer->m_pPolygons.emplace_back(1, 1, count, &start, ring.data());
+    layer->m_nShapes = 1;
+    layer->m_rcBounds = region;
+    const double before = resident_mb();
+    for (auto _ : state) {
+        if (layer->Regrid(10, 10) != model::regrid_done) state.SkipWithError("the grid cannot be made");
+    }
+    report(state, 1, before, layer->m_nPolygonPieces);
+    state.counters["piece_points"] = layer->m_nPolygonPoints;
+}
+
 }  // namespace
 
+BENCHMARK(BM_RegridTangledRing)->Arg(2001)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_RegridLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RegridPolygons)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -1,10 +1,38 @@
 #include "cli/command.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/exceptions.h"
+#include "platform/file.h"
 
 namespace cli {
 
-arguments::arguments(const std::vector<std::string>& args, std::initializer_list<option> known) {
+const option code_page_option{"--code-page", "NAME",
+                              "the system's 8-bit character set of layer and field names, a converter "
+                              "name such as CP1251, CP1252, CP932, KOI8-R, ISO-8859-5 (default: the "
+                              "settings' CodePage, else CP1252)"};
+
+input_error cannot(const std::string& verb, const std::string& path, const std::string& cause) {
+    return input_error("cannot " + verb + " " + path + (cause.empty() ? "" : ": " + cause));
+}
+
+std::string os_cause(int error) { return std::strerror(error); }
+
+std::string cause_of(const platform::CException& e) { return platform::reason_of(e); }
+
+std::string open_cause(const std::string& path, const std::string& otherwise) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return os_cause(EISDIR);
+    platform::CFile file;
+    platform::CFileException error;
+    if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone, &error)) return cause_of(error);
+    return otherwise;
+}
+
+arguments::arguments(const std::vector<std::string>& args, const std::vector<option>& known) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.size() < 2 || a[0] != '-' || a == "--") {
@@ -21,8 +49,8 @@ arguments::arguments(const std::vector<std::string>& args, std::initializer_list
         const option* match = nullptr;
         for (const option& o : known)
             if (name == o.name) match = &o;
-        if (!match) throw usage_error("unknown option " + name);
-        if (!match->takes_value) {
+        if (!match) throw usage_error("this command takes no option " + name);
+        if (!match->value) {
             if (has_inline) throw usage_error("option " + name + " takes no value");
             values_[name].emplace_back();
             continue;
@@ -30,7 +58,7 @@ arguments::arguments(const std::vector<std::string>& args, std::initializer_list
         if (has_inline) {
             values_[name].push_back(inline_value);
         } else {
-            if (i + 1 >= args.size()) throw usage_error("option " + name + " needs a value");
+            if (i + 1 >= args.size()) throw usage_error("option " + name + " needs a value (" + match->value + ")");
             values_[name].push_back(args[++i]);
         }
     }
@@ -46,9 +74,12 @@ std::vector<std::string> arguments::all(const std::string& name) const {
     return it == values_.end() ? std::vector<std::string>{} : it->second;
 }
 
-void print_report(const value& report, bool json) {
-    std::string text = json ? to_json(report) : to_text(report);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+void arguments::take_only(std::initializer_list<std::string_view> taken, const std::string& why) const {
+    for (const auto& [name, values] : values_) {
+        bool found = false;
+        for (std::string_view t : taken) found |= name == t;
+        if (!found) throw usage_error("option " + name + " does not apply " + why);
+    }
 }
 
 }  // namespace cli

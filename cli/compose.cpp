@@ -6,7 +6,6 @@
 
 #include "cli/command.h"
 #include "cli/footholds.h"
-#include "cli/image_files.h"
 #include "cli/map_files.h"
 #include "cli/map_input.h"
 #include "cli/raster_input.h"
@@ -90,22 +89,14 @@ void style(model::CSFMap& map, const arguments& args) {
 
 }  // namespace
 
-int run_compose(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true},
-                         {"--gcp", true},
-                         {"--points", true},
-                         {"--icons", true},
-                         {"--hide", true},
-                         {"--colours", true},
-                         {"--icon", true},
-                         {"--label", true}});
+int run_compose(const arguments& args) {
     if (args.positional().empty()) throw usage_error("compose needs at least one INPUT");
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("compose needs -o OUT.kxr");
     for (const std::string& input : args.positional())
         if (platform::lower_extension(input) == ".kxr")
             throw usage_error(input + ": a map document is opened, not composed; its layers cannot be added");
-    const std::string icons = args.has("--icons") ? args.get("--icons") : model::icon_folder(program_folder());
+    const std::string icons = icon_folder(args);
 
     const std::vector<formats::control_point> footholds = read_footholds(args);
 
@@ -116,14 +107,14 @@ int run_compose(const std::vector<std::string>& raw) {
     for (const std::string& input : args.positional()) {
         if (is_map_file(input)) {
             load_map(map, input, &dc);
-        } else if (codec_for(input)) {
+        } else if (is_picture(input)) {
             // Snapped at once, as the operator must before adding anything else.
             model::CSFLayerRRE* layer = add_picture(map, input);
             pictures = true;
             if (footholds.empty()) continue;
             place_footholds(*layer, footholds);
             platform::distinct_messages once;
-            if (!layer->Snap()) throw input_error("the footholds do not snap " + input);
+            if (!layer->Snap()) throw cannot("snap", input);  // the fit has said why
         } else {
             model::add_icon_layer_for(map, add_layer(map, input), icons, &dc);
         }
@@ -140,7 +131,7 @@ int run_compose(const std::vector<std::string>& raw) {
     }
     map.RegridLayers(10, 10);
     std::string cause;
-    if (map.Save(out, &cause) != model::map_saved) throw input_error("cannot save " + out + ": " + cause);
+    if (map.Save(out, &cause) != model::map_saved) throw cannot("save", out, cause);
     return exit_ok;
 }
 

@@ -12,8 +12,10 @@ value describe_dbf(const std::string& path, const arguments& args);
 value describe_shp(const std::string& path, const arguments& args);
 value describe_rre(const std::string& path, const arguments& args);
 value describe_image(const std::string& path, const arguments& args);
-value describe_kxr(const std::string& path, const arguments& args);
-value describe_ktf(const std::string& path, const arguments& args);
-value describe_points(const std::string& path, const arguments& args);
+
+// These write their report as they go (a map's layers, a file's pairs one by one), once the
+// file has been read whole.
+void describe_map_file(const std::string& path, const arguments& args, report_writer& out);  // .kxr, .ktf
+void describe_points(const std::string& path, const arguments& args, report_writer& out);
 
 }  // namespace cli

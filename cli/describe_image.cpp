@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "cli/describe.h"
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
@@ -21,12 +19,11 @@ value describe_image(const std::string& path, const arguments&) {
         platform::CFile file;
         platform::CFileException error;
         if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone, &error))
-            throw input_error("cannot read " + path + ": " +
-                              (error.m_lOsError ? std::strerror(error.m_lOsError) : error.what()));
+            throw cannot("open", path, cause_of(error));
         if (bitmap ? !bmp_image::read_header(&file, h) : !jpg_image::read_header(&file, h))
-            throw input_error("cannot read " + path + (bitmap ? "" : std::string(": ") + jpg_image::get_last_error()));
+            throw cannot("read", path, bitmap ? "not a bitmap the codec reads" : jpg_image::get_last_error());
     } catch (const platform::CException& e) {
-        throw input_error("cannot read " + path + ": " + e.what());
+        throw cannot("read", path, cause_of(e));
     }
     return value::object{
         {"width", h.width},

@@ -6,9 +6,10 @@
 #include "cli/map_input.h"
 #include "georef/tr_rss.h"
 #include "map/sf_map.h"
-#include "platform/code_page.h"
+#include "platform/exceptions.h"
 #include "platform/file.h"
 #include "platform/file_io.h"
+#include "platform/path.h"
 #include "raster/frame_grid.h"
 #include "raster/layer_rre.h"
 #include "vector/layer_icons.h"
@@ -28,10 +29,6 @@ const char* kind_name(std::uint32_t kind) {
         case model::kLayerRRE: return "rre";
         default: return "unknown";
     }
-}
-
-std::string utf8(const std::string& system_text) {
-    return platform::utf16_to_utf8(platform::to_utf16(system_text, platform::system_code_page()));
 }
 
 // Parts and points of whole shapes (an imported map), or of the pieces in cells (a map read
@@ -54,7 +51,7 @@ std::pair<std::uint64_t, std::uint64_t> count_pieces(const std::vector<model::CS
     return {pieces, points};
 }
 
-void describe_points(const model::CSFLayerPoint& layer, value::object& out) {
+void describe_point_layer(const model::CSFLayerPoint& layer, value::object& out) {
     out.emplace_back("icon", layer.m_nIcon);
     out.emplace_back("points", layer.m_pShapes.size());
     out.emplace_back("cell_points", count_pieces(layer.m_pCells).first);
@@ -63,7 +60,7 @@ void describe_points(const model::CSFLayerPoint& layer, value::object& out) {
     for (std::size_t i = 0; i < layer.m_aFieldNames.size(); ++i) {
         const bool shown = i < layer.m_aFieldShown.size() && layer.m_aFieldShown[i];
         const bool labelled = i < layer.m_aFieldLabel.size() && layer.m_aFieldLabel[i];
-        const std::string name = utf8(layer.m_aFieldNames[i]);
+        const std::string name = utf8_of_system_text(layer.m_aFieldNames[i]);
         fields.emplace_back(value::object{{"name", name},
                                           {"kind", i < layer.m_aFieldKinds.size() ? layer.m_aFieldKinds[i] : 0u},
                                           {"stored", shown}});
@@ -118,7 +115,7 @@ value describe_layer(const model::CSFLayer& layer) {
     value::object out{{"index", layer.m_nIndex},
                       {"kind", kind_name(layer.m_nKind)},
                       {"tag", layer.m_nKind},
-                      {"name", utf8(layer.m_strName)},
+                      {"name", layer_name(layer)},
                       {"visible", layer.IsVisible()}};
     if (const auto* icons = dynamic_cast<const model::CSFLayerIcons*>(&layer)) {
         value::array list;
@@ -138,38 +135,45 @@ value describe_layer(const model::CSFLayer& layer) {
     out.emplace_back("shapes", layer.m_nShapes);
     out.emplace_back("grid", value::array{layer.m_nGridCols, layer.m_nGridRows});
     out.emplace_back("grid_shapes", layer.m_nGridShapes);
-    if (const auto* points = dynamic_cast<const model::CSFLayerPoint*>(&layer)) describe_points(*points, out);
+    if (const auto* points = dynamic_cast<const model::CSFLayerPoint*>(&layer)) describe_point_layer(*points, out);
     if (const auto* lines = dynamic_cast<const model::CSFLayerLine*>(&layer)) describe_lines(*lines, out);
     return out;
 }
 
-value describe_map(const model::CSFMap& map, value::object out) {
-    out.emplace_back("bounds", box_value(map.get_bounds()));
-    out.emplace_back("snap_transform", transform_value(*map.get_snap_transform()));
-    value::array layers;
-    for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i) layers.push_back(describe_layer(*map.GetLayer(i)));
-    out.emplace_back("layers", std::move(layers));
-    return out;
+// The record count as the document's header gives it: a version 3 polygon layer counts twice.
+std::uint32_t header_record_count(const std::string& path) {
+    std::uint32_t records = 0;
+    try {
+        platform::CFile file;
+        platform::CFileException error;
+        if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone, &error))
+            throw cannot("open", path, cause_of(error));
+        if (file.Seek(7, platform::CFile::begin) != 7 || !platform::file_io::read_u32(file, records))
+            throw cannot("read", path, "the header ends early");
+    } catch (const platform::CException& e) {
+        throw cannot("read", path, cause_of(e));
+    }
+    return records;
 }
 
 }  // namespace
 
-value describe_kxr(const std::string& path, const arguments&) {
+void describe_map_file(const std::string& path, const arguments&, report_writer& out) {
     model::CSFMap map;
     load_map(map, path, nullptr);
-    // The record count as the header gives it: a version 3 polygon layer counts twice.
-    std::uint32_t records = 0;
-    platform::CFile file;
-    if (!file.Open(path, platform::CFile::modeRead | platform::CFile::shareDenyNone) ||
-        file.Seek(7, platform::CFile::begin) != 7 || !platform::file_io::read_u32(file, records))
-        throw input_error("cannot read " + path);
-    return describe_map(map, {{"format", "kxr"}, {"version", map.GetVersion()}, {"records", records}});
-}
-
-value describe_ktf(const std::string& path, const arguments&) {
-    model::CSFMap map;
-    load_map(map, path, nullptr);
-    return describe_map(map, {{"format", "ktf"}});
+    if (platform::lower_extension(path) == ".kxr") {
+        const std::uint32_t records = header_record_count(path);
+        out.member("format", "kxr");
+        out.member("version", map.GetVersion());
+        out.member("records", records);
+    } else {
+        out.member("format", "ktf");
+    }
+    out.member("bounds", box_value(map.get_bounds()));
+    out.member("snap_transform", transform_value(*map.get_snap_transform()));
+    out.begin_array("layers");
+    for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i) out.item(describe_layer(*map.GetLayer(i)));
+    out.end_array();
 }
 
 }  // namespace cli

@@ -5,13 +5,16 @@ namespace cli {
 
 // The pairs of a control point file, with the pixel positions as the fit takes them (the
 // centre of the upper-left pixel is 0, 0) and as the file has them.
-value describe_points(const std::string& path, const arguments&) {
+void describe_points(const std::string& path, const arguments&, report_writer& out) {
     const formats::control_point_list list = read_points_file(path);
-    value::array pairs;
     int used = 0;
+    for (const formats::control_point& p : list.points) used += p.enabled;
+    out.member("crs", list.crs);
+    out.member("count", static_cast<int>(list.points.size()));
+    out.member("used", used);
+    out.begin_array("pairs");
     for (const formats::control_point& p : list.points) {
-        used += p.enabled;
-        pairs.emplace_back(value::object{
+        out.item(value::object{
             {"x", p.column},
             {"y", p.row},
             {"pixelX", p.column + 0.5},
@@ -21,12 +24,7 @@ value describe_points(const std::string& path, const arguments&) {
             {"enabled", p.enabled},
         });
     }
-    return value::object{
-        {"crs", list.crs},
-        {"count", static_cast<int>(list.points.size())},
-        {"used", used},
-        {"pairs", std::move(pairs)},
-    };
+    out.end_array();
 }
 
 }  // namespace cli

@@ -10,9 +10,9 @@ using tarvel_tech::nimbra::read_layer;
 value describe_rre(const std::string& path, const arguments& args) {
     read_layer rre;
     try {
-        if (!rre.load(path)) throw input_error("cannot open " + path);
+        if (!rre.load(path)) throw cannot("open", path, open_cause(path, "it cannot be read"));
     } catch (const platform::CException& e) {
-        throw input_error(std::string("cannot read ") + path + ": " + e.what());
+        throw cannot("read", path, cause_of(e));
     }
 
     const layer::header& h = rre.get_header();

@@ -3,7 +3,7 @@
 
 #include "cli/command.h"
 #include "cli/footholds.h"
-#include "cli/image_files.h"
+#include "cli/output.h"
 #include "cli/raster_input.h"
 #include "map/sf_map.h"
 #include "platform/ui_service.h"
@@ -13,9 +13,7 @@
 
 namespace cli {
 
-int run_export_rre(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true}, {"--gcp", true}, {"--points", true}, {"--quality", true},
-                         {"--world-file", true}, {"--json", false}});
+int run_export_rre(const arguments& args) {
     if (args.positional().size() != 1) throw usage_error("export-rre takes exactly one PICTURE");
     const std::string output = args.get("-o");
     if (output.empty()) throw usage_error("export-rre needs -o OUT.rre");
@@ -23,17 +21,19 @@ int run_export_rre(const std::vector<std::string>& raw) {
     const std::vector<formats::control_point> points = read_footholds(args);
     if (points.empty()) throw usage_error("export-rre needs footholds: --gcp X,Y,LON,LAT ... or --points FILE");
 
+    const std::string& input = args.positional()[0];
     model::CSFMap map;
-    model::CSFLayerRRE* layer = add_picture(map, args.positional()[0]);
+    model::CSFLayerRRE* layer = add_picture(map, input);
     place_footholds(*layer, points);
     {
-        // The kernel would repeat its warning at every step of the fit.
+        // The kernel would repeat its warning at every step of the fit; the fit has said why
+        // when it fails.
         platform::distinct_messages once;
-        if (!layer->Snap()) throw input_error("the footholds do not snap the picture");
+        if (!layer->Snap()) throw cannot("snap", input);
     }
     std::string cause;
     if (!model::export_raster_layer(map, output, quality < 0 ? 75 : quality, &cause))
-        throw input_error("cannot write " + output + ": " + cause);
+        throw cannot("write", output, cause);
     write_georeferencing(args, layer->m_trSnap, {});
 
     const platform::CSize size = layer->get_picture_size();

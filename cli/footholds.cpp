@@ -1,10 +1,10 @@
 #include "cli/footholds.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
-#include "formats/world_file.h"
+#include "cli/output.h"
+#include "formats/number_text.h"
 #include "georef/foot_hold.h"
 #include "georef/tr_rss.h"
 #include "raster/layer_rre.h"
@@ -14,13 +14,8 @@ namespace {
 
 // One number of a --gcp value, read in the C locale whatever the user's locale.
 double parse_number(const std::string& field, const std::string& gcp) {
-    const char* first = field.data();
-    const char* last = field.data() + field.size();
-    if (first != last && *first == '+' && first + 1 != last && first[1] != '-') ++first;
     double v = 0.0;
-    auto [end, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || end != last || first == last || !std::isfinite(v))
-        throw usage_error("--gcp " + gcp + ": '" + field + "' is not a number");
+    if (!formats::parse_finite_number(field, v)) throw usage_error("--gcp " + gcp + ": '" + field + "' is not a number");
     return v;
 }
 
@@ -66,8 +61,9 @@ formats::control_point_list read_points_file(const std::string& path) {
     formats::control_point_list list;
     formats::control_point_error error;
     if (!formats::read_control_points(path, list, error)) {
-        if (error.line > 0) throw input_error(path + ", line " + std::to_string(error.line) + ": " + error.reason);
-        throw input_error("cannot read " + path + ": " + error.reason);
+        if (error.line > 0) throw cannot("read", path, "line " + std::to_string(error.line) + ": " + error.reason);
+        if (const std::string why = open_cause(path, ""); !why.empty()) throw cannot("open", path, why);
+        throw cannot("read", path, error.reason);
     }
     return list;
 }
@@ -126,14 +122,12 @@ value fit_report(const georef::CTrRSS& tr, const std::vector<formats::control_po
 
 void write_georeferencing(const arguments& args, const georef::CTrRSS& tr,
                           const std::vector<formats::control_point>& points) {
-    std::string error;
-    if (args.has("--world-file")) {
-        const std::string path = args.get("--world-file");
-        if (!formats::write_world_file(path, tr.GetDirect(), error)) throw input_error("cannot write " + path + ": " + error);
-    }
+    if (args.has("--world-file")) write_world_file(args.get("--world-file"), tr.GetDirect());
     if (args.has("--points-out")) {
         const std::string path = args.get("--points-out");
-        if (!formats::write_control_points(path, points, error)) throw input_error("cannot write " + path + ": " + error);
+        std::string text, error;
+        if (!formats::format_control_points(points, text, error)) throw cannot("write", path, error);
+        write_output(path, text);
     }
 }
 

@@ -5,11 +5,11 @@
 #include "cli/command.h"
 #include "cli/map_files.h"
 #include "cli/map_input.h"
+#include "cli/output.h"
 #include "formats/geojson_writer.h"
 #include "map/sf_map.h"
 #include "platform/code_page.h"
 #include "platform/path.h"
-#include "platform/replacing_file.h"
 #include "vector/layer_point.h"
 #include "vector/layer_polygon.h"
 
@@ -18,10 +18,6 @@ namespace {
 
 using formats::geojson_feature;
 using formats::geojson_ring;
-
-std::string utf8(const std::string& system_text) {
-    return platform::utf16_to_utf8(platform::to_utf16(system_text, platform::system_code_page()));
-}
 
 // The parts of a line or a polygon, each a list of positions.
 std::vector<geojson_ring> rings_of(const model::CSFLine& shape) {
@@ -40,7 +36,7 @@ public:
     feature_writer(formats::geojson_writer& out, bool named) : m_out(out), m_bNamed(named) {}
 
     void write_layer(model::CSFLayer& layer) {
-        m_strLayer = utf8(layer.m_strName);
+        m_strLayer = layer_name(layer);
         if (auto* points = dynamic_cast<model::CSFLayerPoint*>(&layer)) {
             write_points(*points);
         } else if (auto* polygons = dynamic_cast<model::CSFLayerPolygon*>(&layer)) {
@@ -100,7 +96,7 @@ private:
                     case model::_attrValue::text: property = platform::utf16_to_utf8(value.get_text()); break;
                     default: continue;
                 }
-                feature.properties.emplace_back(utf8(layer.m_aFieldNames[i]), std::move(property));
+                feature.properties.emplace_back(utf8_of_system_text(layer.m_aFieldNames[i]), std::move(property));
             }
             write(std::move(feature));
         }
@@ -113,12 +109,15 @@ private:
 
 }  // namespace
 
-int run_geojson(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"-o", true}});
+int run_geojson(const arguments& args) {
     if (args.positional().size() != 1) throw usage_error("geojson takes exactly one INPUT");
     const std::string input = args.positional()[0];
     const std::string out = args.get("-o");
     if (out.empty()) throw usage_error("geojson needs -o OUT.geojson");
+    // Pictures have no vector layers to write.
+    if (!is_map_file(input) && platform::lower_extension(input) != ".shp")
+        throw usage_error("geojson writes the layers of shapefiles (.shp), text exports (.ktf) and map documents "
+                          "(.kxr), not " + input);
 
     model::CSFMap map;
     const bool document = platform::lower_extension(input) == ".kxr";
@@ -127,18 +126,12 @@ int run_geojson(const std::vector<std::string>& raw) {
     else
         add_layer(map, input);
 
-    platform::replacing_file file;
-    platform::CFileException error;
-    if (!file.Create(out, &error)) throw input_error("cannot write " + out + ": " + error.what());
-    try {
+    write_output(out, [&](platform::CFile& file) {
         formats::geojson_writer writer(file);
         feature_writer features(writer, document);
         for (std::uint32_t i = 0; i < map.GetLayerCount(); ++i) features.write_layer(*map.GetLayer(i));
         writer.finish();
-        file.Commit();
-    } catch (const platform::CException& e) {
-        throw input_error("cannot write " + out + ": " + e.what());
-    }
+    });
     return exit_ok;
 }
 

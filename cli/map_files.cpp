@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/command.h"
 #include "formats/ktf_file.h"
@@ -18,7 +17,7 @@ std::string ktf_cause(const std::string& path) {
     const formats::CKTFFile file(path);
     const std::string line = " at line " + std::to_string(file.GetErrorFileLine());
     switch (file.status) {
-        case formats::CKTF::statusCannotRead: return "the file cannot be read";
+        case formats::CKTF::statusCannotRead: return open_cause(path, "it cannot be read");
         case formats::CKTF::statusBadText: return "no \"$qzLinerExport\" header, or the text ends inside a block";
         case formats::CKTF::statusNoMemory: return "the file is too large";
         case formats::CKTF::statusUnknownKey: return "a key its block does not know" + line;
@@ -28,12 +27,6 @@ std::string ktf_cause(const std::string& path) {
 }
 
 }  // namespace
-
-std::string program_folder() {
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
-}
 
 bool is_map_file(const std::string& path) {
     const std::string extension = platform::lower_extension(path);
@@ -49,7 +42,7 @@ void load_map(model::CSFMap& map, const std::string& path, platform::CDC* dc) {
         case model::format_unknown: throw input_error("File format is incorrect. (" + path + ")");
         case model::file_unreadable:
             throw input_error("Can't load the map. (" + path + ": " +
-                              (text_export ? ktf_cause(path) : std::string("the file cannot be opened")) + ")");
+                              (text_export ? ktf_cause(path) : open_cause(path, "it cannot be read")) + ")");
         case model::document_unreadable: break;
     }
     throw input_error("Can't load the map. (" + path + ": a layer record cannot be read; " +

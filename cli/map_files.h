@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "cli/map_input.h"
+#include "cli/output.h"
 #include "platform/color.h"
 
 namespace model {
@@ -22,11 +24,10 @@ bool is_map_file(const std::string& path);
 void load_map(model::CSFMap& map, const std::string& path, platform::CDC* dc);
 
 // Draws a map document as the program draws an opened map (cell by cell), or a text export
-// as it draws an imported one (whole shapes), fitted to a picture of that size, into a PNG.
-void render_map(const std::string& input, const std::string& out, int width, int height);
-
-// The folder of the running program, where the icon folder is looked for by default.
-std::string program_folder();
+// as it draws an imported one (whole shapes), framed in a picture of that size, and saves
+// the picture as the kind says.
+void render_map(const std::string& input, const std::string& out, picture_kind kind, int width, int height,
+                view_kind view);
 
 // A colour reference as "#RRGGBB".
 std::string colour_text(platform::COLORREF colour);

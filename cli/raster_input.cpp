@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "cli/footholds.h"
-#include "cli/image_files.h"
 #include "cli/map_input.h"
 #include "map/sf_map.h"
 #include "nimbra/image/bmp_image.h"
@@ -17,17 +16,23 @@ namespace cli {
 
 using tarvel_tech::nimbra::picture_header;
 
+bool is_picture(const std::string& path) {
+    const std::string ext = platform::lower_extension(path);
+    return ext == ".bmp" || ext == ".jpg" || ext == ".jpeg";
+}
+
 model::CSFLayerRRE* add_picture(model::CSFMap& map, const std::string& path) {
-    if (!codec_for(path)) throw usage_error("not a .bmp, .jpg or .jpeg picture: " + path);
+    if (!is_picture(path)) throw usage_error("not a .bmp, .jpg or .jpeg picture: " + path);
     auto* layer = dynamic_cast<model::CSFLayerRRE*>(add_layer(map, path));
-    if (!layer) throw input_error("cannot read " + path);
+    if (!layer) throw cannot("add", path, "the picture did not become a raster layer");
     return layer;
 }
 
 std::string render_size(const std::vector<std::string>& inputs, const std::string& fallback, std::uint32_t max) {
     for (const std::string& input : inputs) {
-        if (!codec_for(input)) continue;
-        // The header alone: the picture itself is read when its layer is added.
+        if (!is_picture(input)) continue;
+        // The header alone: the picture itself is read when its layer is added, and says
+        // then why it cannot be.
         picture_header header;
         try {
             platform::CFile file;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/command.h"
@@ -13,6 +12,10 @@ class CSFMap;
 }  // namespace model
 
 namespace cli {
+
+// Whether the name ends in .bmp, .jpg or .jpeg, in any case: a picture Add Layers makes the
+// raster layer of.
+bool is_picture(const std::string& path);
 
 // Adds a picture to the map as Add Layers does and answers its RRE layer; usage_error for
 // a file that is no picture by its name, input_error for one that cannot be read.

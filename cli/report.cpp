@@ -1,33 +1,14 @@
 #include "cli/report.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "formats/json_text.h"
+#include "formats/number_text.h"
 
 namespace cli {
 namespace {
 
-void append_json_string(std::string& out, const std::string& s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    static const char hex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += hex[c >> 4];
-                    out += hex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
+using formats::append_json_string;
 
 template <class... F>
 struct overloaded : F... {
@@ -147,9 +128,72 @@ void write_text(std::string& out, const value& v, int indent) {
 std::string format_double(double d) {
     if (std::isnan(d)) return "nan";
     if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
-    return std::string(buffer, result.ptr);
+    return formats::format_number(d);
+}
+
+void report_writer::start_member(const std::string& key) {
+    if (m_bJson) {
+        m_strBuffer += m_bFirstMember ? "{" : ", ";
+        append_json_string(m_strBuffer, key);
+        m_strBuffer += ": ";
+    }
+    m_bFirstMember = false;
+}
+
+void report_writer::member(const std::string& key, const value& v) {
+    start_member(key);
+    if (m_bJson)
+        write_json(m_strBuffer, v);
+    else
+        write_member_text(m_strBuffer, key, v, 0);
+    spill(false);
+}
+
+void report_writer::begin_array(const std::string& key) {
+    start_member(key);
+    if (m_bJson) m_strBuffer += '[';
+    m_strKey = key;
+    m_bFirstItem = true;
+}
+
+void report_writer::item(const value& v) {
+    if (m_bJson) {
+        if (!m_bFirstItem) m_strBuffer += ", ";
+        write_json(m_strBuffer, v);
+    } else {
+        if (m_bFirstItem) m_strBuffer += m_strKey + ":\n";
+        write_text(m_strBuffer, value::array{v}, 2);
+    }
+    m_bFirstItem = false;
+    spill(false);
+}
+
+void report_writer::end_array() {
+    if (m_bJson)
+        m_strBuffer += ']';
+    else if (m_bFirstItem)
+        m_strBuffer += m_strKey + ": []\n";
+    spill(false);
+}
+
+bool report_writer::finish() {
+    if (m_bJson) m_strBuffer += m_bFirstMember ? "{}\n" : "}\n";
+    spill(true);
+    return std::fflush(m_out) == 0 && !std::ferror(m_out);
+}
+
+// Written out in blocks, so that the report never waits whole in memory.
+void report_writer::spill(bool all) {
+    if (!all && m_strBuffer.size() < (1u << 16)) return;
+    std::fwrite(m_strBuffer.data(), 1, m_strBuffer.size(), m_out);
+    m_strBuffer.clear();
+}
+
+bool print_report(const value& report, bool json) {
+    report_writer writer(stdout, json);
+    if (const auto* o = std::get_if<value::object>(&report.data()))
+        for (const auto& [key, member] : *o) writer.member(key, member);
+    return writer.finish();
 }
 
 std::string to_json(const value& v) {

@@ -9,9 +9,7 @@
 
 namespace cli {
 
-int run_snap(const std::vector<std::string>& raw) {
-    arguments args(raw, {{"--gcp", true}, {"--points", true}, {"--world-file", true}, {"--points-out", true},
-                         {"--json", false}});
+int run_snap(const arguments& args) {
     if (!args.positional().empty()) throw usage_error("snap takes no FILE, only --gcp pairs or --points");
 
     const std::vector<formats::control_point> points = read_footholds(args);

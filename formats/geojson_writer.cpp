@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "formats/json_text.h"
 #include "platform/file.h"
 
 namespace formats {
@@ -53,30 +54,6 @@ void append_number(std::string& out, double value) {
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
-}
-
-void append_string(std::string& out, const std::string& text) {
-    out += '"';
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (u < 0x20) {
-                    static const char hex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += hex[u >> 4];
-                    out += hex[u & 15];
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
 }
 
 void append_position(std::string& out, const geojson_position& p) {
@@ -173,7 +150,7 @@ void append_value(std::string& out, const geojson_value& value) {
         else
             out += "null";
     } else if (const auto* text = std::get_if<std::string>(&value)) {
-        append_string(out, *text);
+        append_json_string(out, *text);
     } else {
         out += "null";
     }
@@ -224,7 +201,7 @@ void geojson_writer::write(const geojson_feature& feature) {
     m_text += "{\"type\":\"Feature\",\"properties\":{";
     for (std::size_t i = 0; i < feature.properties.size(); ++i) {
         if (i) m_text += ',';
-        append_string(m_text, feature.properties[i].first);
+        append_json_string(m_text, feature.properties[i].first);
         m_text += ':';
         append_value(m_text, feature.properties[i].second);
     }

@@ -1,5 +1,6 @@
 #include "georef/transform.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "georef/pixel.h"
@@ -67,6 +68,26 @@ CPt2 CTransform::ScreenToGeo(const platform::CPoint& p) {
 
 CPt2 CTransform::GetCentre() const {
     return CPt2(180.0 / m_dPi * m_ptCentre.x, 180.0 / m_dPi * m_ptCentre.y);
+}
+
+void CTransform::fit_centred(double minLon, double minLat, double maxLon, double maxLat) {
+    if (minLon == maxLon) {
+        minLon -= 0.01;
+        maxLon += 0.01;
+    }
+    if (minLat == maxLat) {
+        minLat -= 0.01;
+        maxLat += 0.01;
+    }
+    SetCentre((minLon + maxLon) / 2, (minLat + maxLat) / 2, 0.0);
+    // With no rotation a degree of longitude is cos(latitude of the centre) R k wide on the
+    // screen and a degree of latitude R k high (k = scale / pixel size): the box maps onto a
+    // rectangle. It spans from the first pixel to the last, one less than the screen's size.
+    const double lon = std::fabs(maxLon - minLon) * m_dPi / 180.0, lat = std::fabs(maxLat - minLat) * m_dPi / 180.0;
+    const double across = std::max(m_nWidth - 1, 1) / (std::max(std::cos(m_ptCentre.y), 1e-12) * m_dR * lon);
+    const double down = std::max(m_nHeight - 1, 1) / (m_dR * lat);
+    m_dScale = std::min(across, down) * m_dPixelSize;
+    Update();
 }
 
 void CTransform::FitBounds(double minLon, double minLat, double maxLon, double maxLat) {

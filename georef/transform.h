@@ -30,6 +30,10 @@ public:
     // Centres and scales so that the box (degrees) fills the screen with room for any
     // rotation, its north-west corner at the top-left corner.
     void FitBounds(double minLon, double minLat, double maxLon, double maxLat);
+    // Puts the middle of the box (degrees) in the middle of the screen, north up, at the
+    // largest scale that shows all of it: the box fills the screen across or down, and its
+    // shape does not depend on the screen's.
+    void fit_centred(double minLon, double minLat, double maxLon, double maxLat);
 
     double GetScale() const { return m_dScale; }
     double GetRotation() const { return m_dRotation; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 #include "georef/transform.h"
 #include "georef/tr_rss.h"
@@ -76,7 +77,9 @@ add_layer_result CSFMap::add_shapefile(const std::string& path, std::unique_ptr<
     if (header.Read(file) != read_ok) return header_invalid;
     layer = layer_for_shape_type(header.m_nShapeType);
     if (!layer) {
-        platform::AfxMessageBox("Unsupported type");
+        // The system's text, then which type it is and which ones are read.
+        platform::AfxMessageBox("Unsupported type (shape type " + std::to_string(header.m_nShapeType) + ", " +
+                                shape_type_name(header.m_nShapeType) + "; Point, PolyLine and Polygon are read)");
         return layer_refused;
     }
     layer->CountRecords(file);

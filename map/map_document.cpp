@@ -13,6 +13,7 @@
 #include "map/sf_layer.h"
 #include "map/sf_map.h"
 #include "platform/buffered_file.h"
+#include "platform/exceptions.h"
 #include "platform/file_io.h"
 #include "platform/replacing_file.h"
 
@@ -42,7 +43,7 @@ save_result CSFMap::Save(const std::string& path, std::string* cause) {
     platform::replacing_file target;
     platform::CFileException error;
     if (!target.Create(path, &error)) {
-        if (cause) *cause = error.what();
+        if (cause) *cause = platform::reason_of(error);
         return map_not_saved;
     }
     try {
@@ -77,7 +78,7 @@ save_result CSFMap::Save(const std::string& path, std::string* cause) {
         out.Flush();
         target.Commit();
     } catch (const platform::CException& e) {
-        if (cause) *cause = e.what();
+        if (cause) *cause = platform::reason_of(e);
         target.Discard();
         return map_not_saved;
     } catch (const std::bad_alloc&) {

@@ -136,7 +136,24 @@ bool is_known_code_page(const std::string& name) {
     return !name.empty() && CCodePage(name).IsValid();
 }
 
+namespace {
+
+// Set once at start-up by a command line, before any text is converted.
+std::string& chosen_code_page() {
+    static std::string name;
+    return name;
+}
+
+}  // namespace
+
+bool choose_code_page(const std::string& name) {
+    if (!name.empty() && !is_known_code_page(name)) return false;
+    chosen_code_page() = name;
+    return true;
+}
+
 std::string system_code_page() {
+    if (!chosen_code_page().empty()) return chosen_code_page();
     std::string name = settings::code_page();
     return is_known_code_page(name) ? name : "CP1252";
 }

@@ -34,9 +34,13 @@ private:
 // Whether the converter knows a code page of that name.
 bool is_known_code_page(const std::string& name);
 
-// The system's 8-bit character set: Windows-1252 unless the settings name another that the
-// converter knows.
+// The system's 8-bit character set: the one chosen for this process when there is one, else
+// the one the settings name when the converter knows it, else Windows-1252.
 std::string system_code_page();
+// Chooses the system's 8-bit character set for the rest of the process (a command line's
+// choice), whatever the settings say; an empty name goes back to the settings. False, and
+// nothing changed, when the converter does not know the name.
+bool choose_code_page(const std::string& name);
 
 // Text in the system's 8-bit character set, '?' for every character it cannot hold.
 std::string to_system_code_page(std::u16string_view text);

@@ -51,4 +51,10 @@ CFileException::CFileException(int cause, std::string path, int os_error)
 CArchiveException::CArchiveException(int cause, std::string path)
     : CException(archive_message(cause, path)), m_cause(cause), m_strFileName(std::move(path)) {}
 
+std::string reason_of(const CException& e) {
+    if (const auto* file = dynamic_cast<const CFileException*>(&e); file && file->m_lOsError)
+        return std::strerror(file->m_lOsError);
+    return e.what();
+}
+
 }  // namespace platform

@@ -58,4 +58,9 @@ public:
     std::string m_strFileName;
 };
 
+// Why the operation failed, as the system words it (strerror) when a file exception carries
+// the system's error, else the exception's own text: the cause to put after a message that
+// already names the file.
+std::string reason_of(const CException& e);
+
 }  // namespace platform

@@ -103,7 +103,7 @@ bool export_raster_layer(const CSFMap& map, const std::string& path, int quality
     platform::replacing_file file;
     platform::CFileException error;
     if (!file.Create(path, &error)) {
-        if (cause) *cause = error.what();
+        if (cause) *cause = platform::reason_of(error);
         return false;
     }
     try {
@@ -113,7 +113,7 @@ bool export_raster_layer(const CSFMap& map, const std::string& path, int quality
         }
         file.Commit();
     } catch (const platform::CException& e) {
-        if (cause) *cause = e.what();
+        if (cause) *cause = platform::reason_of(e);
         return false;
     }
     return true;

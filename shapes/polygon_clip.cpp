@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <new>
 
 #include <polyclipping/clipper.hpp>
 
@@ -54,35 +55,48 @@ void gpc_add_contour(gpc_polygon& polygon, const gpc_vertex* vertices, std::size
 void gpc_polygon_clip(gpc_op, const gpc_polygon& subject, const gpc_polygon& clip, gpc_polygon& result) {
     gpc_free_polygon(result);
     const int exponent = scale_exponent(largest_magnitude(clip, largest_magnitude(subject, 0.0)));
-    ClipperLib::Paths solution;
+    ClipperLib::PolyTree solution;
     try {
         ClipperLib::Clipper clipper;
         clipper.AddPaths(to_paths(subject, exponent), ClipperLib::ptSubject, true);
         clipper.AddPaths(to_paths(clip, exponent), ClipperLib::ptClip, true);
         clipper.Execute(ClipperLib::ctIntersection, solution, ClipperLib::pftEvenOdd, ClipperLib::pftEvenOdd);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return;
     } catch (...) {
         // Clipper reports some of its failures by throwing plain strings.
         return;
     }
-    result.contour.reserve(solution.size());
-    result.hole.reserve(solution.size());
-    for (const ClipperLib::Path& path : solution) {
+    const auto count = static_cast<std::size_t>(solution.Total());
+    result.contour.reserve(count);
+    result.hole.reserve(count);
+    result.owner.reserve(count);
+    // Outer contours and their holes, parents before children; an island in a hole is an
+    // outer contour again.
+    std::vector<std::pair<const ClipperLib::PolyNode*, int>> pending;
+    for (const ClipperLib::PolyNode* child : solution.Childs) pending.emplace_back(child, -1);
+    while (!pending.empty()) {
+        const auto [node, owner] = pending.back();
+        pending.pop_back();
         gpc_vertex_list list;
-        list.vertex.reserve(path.size());
-        for (const ClipperLib::IntPoint& p : path)
+        list.vertex.reserve(node->Contour.size());
+        for (const ClipperLib::IntPoint& p : node->Contour)
             list.vertex.push_back({std::ldexp(static_cast<double>(p.X), -exponent),
                                    std::ldexp(static_cast<double>(p.Y), -exponent)});
+        const int index = static_cast<int>(result.contour.size());
         result.contour.push_back(std::move(list));
-        // Outer contours come out turning counter-clockwise, holes the other way.
-        result.hole.push_back(ClipperLib::Orientation(path) ? 0 : 1);
+        result.hole.push_back(node->IsHole() ? 1 : 0);
+        result.owner.push_back(node->IsHole() ? owner : -1);
+        for (auto it = node->Childs.rbegin(); it != node->Childs.rend(); ++it) pending.emplace_back(*it, index);
     }
 }
 
 void gpc_free_polygon(gpc_polygon& polygon) {
     std::vector<gpc_vertex_list>().swap(polygon.contour);
     std::vector<int>().swap(polygon.hole);
+    std::vector<int>().swap(polygon.owner);
 }
 
 }  // namespace model::polygon_clip

@@ -8,19 +8,38 @@
 
 namespace model {
 
-// Clips the rings of polygons against the cells of a grid, beside line_cutter for lines.
-// Each ring is clipped on its own (rings are drawn filled one by one, so a hole is a ring
-// like any other), only against the cells its box meets: the other cells would give empty
-// intersections. Every contour of an intersection is one piece of that cell; contours
-// without points are no pieces.
+// Cuts polygons into the cells of a grid, beside line_cutter for lines. A polygon is all its
+// rings together under the even-odd rule, as it is filled: a ring inside another is a hole,
+// and a ring that crosses itself covers what the rule says. Each area the polygon leaves in a
+// cell becomes one piece of that cell, its holes joined to its outer boundary (join_holes),
+// so a viewer that fills a one-part polygon with the alternate rule shows the holes. Cells
+// the polygon does not reach cost nothing.
 class polygon_cutter {
 public:
+    struct ring {
+        const CSFPt* points = nullptr;
+        std::size_t count = 0;
+    };
+
     polygon_cutter(const cell_grid& grid, piece_sink emit);
 
-    // Cuts one ring of count points; points that are not numbers are left out of it.
-    void cut_ring(const CSFPt* points, std::size_t count);
+    // Points that are not numbers are left out of their rings.
+    void cut_polygon(const std::vector<ring>& rings);
+    // A polygon of one ring.
+    void cut_ring(const CSFPt* points, std::size_t count) { cut_polygon({{points, count}}); }
 
 private:
+    using rings_type = std::vector<std::vector<CSFPt>>;
+    // The cells [first_column, end_column) x [first_row, end_row).
+    struct block {
+        std::uint32_t first_column, end_column, first_row, end_row;
+    };
+
+    CSFRect box_of(const block& b) const;
+    void cut_block(rings_type rings, const block& b);
+    void cut_cell(const rings_type& rings, int cell);
+    void fill_block(const block& b);
+
     const cell_grid& m_grid;
     piece_sink m_emit;
     std::vector<CSFPt> m_piece;

@@ -33,4 +33,8 @@ public:
     double m_dMmin = 0, m_dMmax = 0;
 };
 
+// The name the ESRI shapefile description gives a shape type ("PolyLineZ"); "unknown" for
+// numbers it does not give.
+const char* shape_type_name(std::int32_t type);
+
 }  // namespace model

@@ -1,5 +1,9 @@
 #include "shapes/sf_point.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "georef/transform.h"
 #include "platform/device_context.h"
 #include "platform/file_io.h"
@@ -9,6 +13,16 @@
 using namespace platform::file_io;
 
 namespace model {
+
+namespace {
+
+// A screen coordinate moved by a few pixels, held within the integer range: a point far off
+// the screen of a deep zoom lies at the range's edge.
+int shifted(int v, int by) {
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{v} + by, INT_MIN, INT_MAX));
+}
+
+}  // namespace
 
 read_result CSFPoint::Read(platform::CFile& file) {
     return read_i32(file, m_nRecord) && read_double(file, m_pt.X) && read_double(file, m_pt.Y) ? read_ok : read_failed;
@@ -40,20 +54,23 @@ void CSFPoint::DrawPoint(platform::CDC* dc, georef::CTransform* transform, CPict
         icon->draw(dc, x, y);
         offset = label_offset_icon;
     } else {
-        dc->Ellipse(x - circle_radius, y - circle_radius, x + circle_radius, y + circle_radius);
+        dc->Ellipse(shifted(x, -circle_radius), shifted(y, -circle_radius), shifted(x, circle_radius),
+                    shifted(y, circle_radius));
         offset = label_offset_circle;
     }
     if (!labels) return;
     for (std::size_t i = 0; i < labels->size(); ++i) {
         if (!(*labels)[i] || i >= m_aAttributes.size()) continue;
-        dc->TextOut(x + offset, y + offset, m_aAttributes[i].label_text());
+        // No value draws nothing.
+        const std::u16string text = m_aAttributes[i].label_text();
+        if (!text.empty()) dc->TextOut(shifted(x, offset), shifted(y, offset), text);
     }
 }
 
 bool CSFPoint::HitTest(georef::CTransform* transform, platform::CPoint mouse) {
     m_ptScreen = transform->GeoToScreen(m_pt.X, m_pt.Y);
-    return m_ptScreen.x < mouse.x && mouse.x < m_ptScreen.x + icon_size && m_ptScreen.y < mouse.y &&
-           mouse.y < m_ptScreen.y + icon_size;
+    const std::int64_t x = m_ptScreen.x, y = m_ptScreen.y;
+    return x < mouse.x && mouse.x < x + icon_size && y < mouse.y && mouse.y < y + icon_size;
 }
 
 void CSFPoint::SetFromObject(const point_source& source) {

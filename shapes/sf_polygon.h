@@ -4,8 +4,9 @@
 
 namespace model {
 
-// A polygon: each part is a ring, filled on its own (holes are filled like outer rings;
-// the outlines come from the polygon layer's lines).
+// A polygon: each part is a ring. All rings are filled as one path under the alternate
+// (even-odd) rule, so a ring inside another is a hole; the outlines come from the polygon
+// layer's lines.
 class CSFPolygon : public CSFLine {
 public:
     CSFPolygon() = default;

@@ -2,6 +2,8 @@
 // map document, and showing it in hints and labels.
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -31,9 +33,31 @@ std::size_t stored_size(std::uint32_t kind) {
     }
 }
 
-// A table value as an attribute of the field's kind; a record without a value there gives
-// a zero value of that kind.
+// A date (days since 30 December 1899) as ISO 8601 text, "2020-01-15".
+std::u16string iso_date(double days) {
+    // Days since 1 March of year 0 of the proleptic Gregorian calendar, in whole days.
+    const std::int64_t z = static_cast<std::int64_t>(std::floor(days)) - 25569 + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = yoe + era * 400 + (month <= 2);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(year), static_cast<long long>(month),
+                  static_cast<long long>(day));
+    return std::u16string(text, text + std::strlen(text));
+}
+
+// A table value as an attribute of the field's kind. A record without a value there gives no
+// value, which labels leave out; hints and the map document show it as a zero of the field's
+// kind. A date, whose field the layer keeps no kind for, is held as its ISO 8601 text, which
+// only a label of that field shows.
 _attrValue attribute_of(std::uint32_t kind, const CDBFValue& v) {
+    if (v.m_nKind == CDBF::kindNone) return {};
+    if (v.m_nKind == CDBF::kindDate) return std::isfinite(v.m_dValue) ? _attrValue::from_text(iso_date(v.m_dValue)) : _attrValue{};
     switch (kind) {
         case _attrValue::integer: return _attrValue::from_int(v.m_nKind == CDBF::kindLogical ? v.m_bValue : 0);
         case _attrValue::real: return _attrValue::from_double(v.m_nKind == CDBF::kindNumber ? v.m_dValue : 0.0);

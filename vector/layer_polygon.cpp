@@ -63,7 +63,7 @@ regrid_result CSFLayerPolygon::AllocateGrid(std::uint32_t columns, std::uint32_t
 }
 
 regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows) {
-    CSFLayerLine::Regrid(columns, rows);
+    m_nOutlineResult = CSFLayerLine::Regrid(columns, rows);
     m_nPolygonPieces = m_nPolygonParts = m_nPolygonPoints = 0;
     if (AllocateGrid(columns, rows) != regrid_done) return regrid_failed;
 
@@ -76,14 +76,17 @@ regrid_result CSFLayerPolygon::Regrid(std::uint32_t columns, std::uint32_t rows)
         ++m_nPolygonParts;
         m_nPolygonPoints += static_cast<std::uint32_t>(piece.size());
     });
+    std::vector<polygon_cutter::ring> rings;
     for (std::size_t i = 0; i < m_pPolygons.size(); ++i) {
         show_progress(i);
         const CSFPolygon& polygon = m_pPolygons[i];
         record = polygon.m_nRecord;
+        rings.clear();
         for (std::uint32_t k = 0; k < polygon.m_pParts.size(); ++k) {
             const part_range part = part_of(polygon, k);
-            cutter.cut_ring(polygon.m_pPoints.data() + part.begin, part.end - part.begin);
+            rings.push_back({polygon.m_pPoints.data() + part.begin, part.end - part.begin});
         }
+        cutter.cut_polygon(rings);
     }
     return regrid_done;
 }

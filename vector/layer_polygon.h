@@ -10,8 +10,9 @@ namespace model {
 
 // The records of a Polygon shapefile, or the objects of a text export layer, each held
 // twice: as a polygon filled with the fill colour and as a line stroked as its outline.
-// Fills are drawn before outlines. Before the map is saved, the outlines are cut as lines
-// are and every ring is clipped against the cells it meets.
+// Fills are drawn before outlines, each polygon as one path of all its rings under the
+// alternate rule, so holes stay open. Before the map is saved, the outlines are cut as lines
+// are and each polygon is cut into the cells it meets, an area with holes one piece.
 class CSFLayerPolygon : public CSFLayerLine {
 public:
     explicit CSFLayerPolygon(CSFMap* map = nullptr);
@@ -26,10 +27,13 @@ public:
     // The polygon at index; none beyond the polygons the layer holds.
     CSFShape* GetShape(std::uint32_t index) override;
     int CountRecords(platform::CFile& file) override;
-    // Cuts the outlines, then clips every ring of every polygon against the cells;
-    // regrid_failed when the polygon grid cannot be made. The outline pass's result is not
-    // looked at.
+    // Cuts the outlines, then every polygon into the cells; regrid_failed when the polygon
+    // grid cannot be made. A failed outline pass does not stop the polygons; its result is
+    // kept in outline_result().
     regrid_result Regrid(std::uint32_t columns, std::uint32_t rows) override;
+    // What the outline pass of the last Regrid answered: with regrid_failed the outlines in
+    // the cells are incomplete.
+    regrid_result outline_result() const { return m_nOutlineResult; }
     regrid_result AllocateGrid(std::uint32_t columns, std::uint32_t rows) override;
 
     // Takes over the objects of a text export layer, one polygon each; the outlines are left
@@ -44,6 +48,8 @@ public:
 
 private:
     void fill_polygons(platform::CDC* dc, bool by_cells);
+
+    regrid_result m_nOutlineResult = regrid_done;
 };
 
 }  // namespace model

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <filesystem>
+#include <utility>
 
 #include "app/list_layers.h"
 #include "app/operator_choices.h"
@@ -22,6 +23,10 @@ void MainFrame::SetUp() {
     app::choices().open_file = [this](QWidget*, const QString&) {
         return chosen_files.isEmpty() ? QString() : chosen_files.takeFirst();
     };
+    app::choices().open_files = [this](QWidget*, const QString&) {
+        if (!chosen_together.isEmpty()) return std::exchange(chosen_together, QStringList());
+        return chosen_files.isEmpty() ? QStringList() : QStringList{chosen_files.takeFirst()};
+    };
     app::choices().save_file = [this](QWidget*, const QString&, const QString&) {
         return chosen_files.isEmpty() ? QString() : chosen_files.takeFirst();
     };
@@ -34,6 +39,7 @@ void MainFrame::SetUp() {
 void MainFrame::TearDown() {
     frame.reset();
     app::choices().open_file = [](QWidget*, const QString&) { return QString(); };
+    app::choices().open_files = [](QWidget*, const QString&) { return QStringList(); };
     app::choices().save_file = [](QWidget*, const QString&, const QString&) { return QString(); };
 }
 

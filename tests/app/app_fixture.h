@@ -41,7 +41,8 @@ protected:
     test_support::temp_dir dir;
     test_support::recording_ui ui;
     std::unique_ptr<app::CMainFrame> frame;
-    QStringList chosen_files;  // what the next file dialogs answer, in order
+    QStringList chosen_files;     // what the next file dialogs answer, in order
+    QStringList chosen_together;  // files the next Add Layers dialog answers all at once
 };
 
 }  // namespace app_test

@@ -31,6 +31,17 @@ std::function<int(platform::coords_dialog&)> type_ground(const char* lat_min, co
     };
 }
 
+TEST_F(MainFrame, SeveralFilesChosenAtOnceAreAddedUntilAPictureWantsSnapping) {
+    auto picture = raster_test::ramp_picture(64, 48);
+    const QString scan = QString::fromStdString(raster_test::save_jpeg(picture, sample("scan.jpg")));
+    chosen_together = {QString::fromStdString(sample("roads.shp")), QString::fromStdString(sample("towns.shp")), scan,
+                       QString::fromStdString(sample("river.shp"))};
+    frame->OnAddLayers();
+    EXPECT_THAT(row_names(), ::testing::ElementsAre("roads", "towns", "RRE"));
+    EXPECT_THAT(messages(), ::testing::ElementsAre("You must snap the previous layer."));
+    EXPECT_TRUE(frame->raster_mode());
+}
+
 TEST_F(MainFrame, PictureFootholdsSnapAndExport) {
     auto picture = raster_test::ramp_picture(320, 200);
     add("roads.shp");

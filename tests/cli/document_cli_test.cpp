@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <shapefil.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/vector/lines/counties.h"
+#include "tools/shapefile_writer.h"
 #include "vector/register_layers.h"
 
 using cli_test::run_cli;
@@ -245,4 +247,42 @@ TEST(CliDocument, GeojsonReadsBackInOgrinfoAsTheShapefileDoes) {
     EXPECT_EQ(per_layer["counties"], layers[0]["pieces"].toInt());
     EXPECT_EQ(per_layer["roads"], layers[1]["pieces"].toInt());
     EXPECT_EQ(per_layer["towns"], 5);
+}
+
+// Layer and field names outside Windows-1252 go into the document and come out of it in the
+// code page of --code-page, in every command that reads or writes them.
+TEST(CliDocument, CodePageCarriesNamesThroughDocumentsAndGeojson) {
+    test_support::temp_dir dir;
+    const std::string shp = dir.file("город.shp");
+    ASSERT_TRUE(tools::write_shapefile(shp, SHPT_POINT, {{{{37.6, 55.7}}}, {{{30.3, 59.9}}}}));
+    DBFHandle table = DBFCreate(dir.file("город.dbf").c_str());
+    ASSERT_NE(table, nullptr);
+    DBFAddField(table, "\xC8\xCC\xDF", FTString, 20, 0);  // ИМЯ in Windows-1251
+    DBFWriteStringAttribute(table, 0, 0, "\xCC\xEE\xF1\xEA\xE2\xE0");  // Москва
+    DBFWriteStringAttribute(table, 1, 0, "\xCF\xE8\xF2\xE5\xF0");      // Питер
+    DBFClose(table);
+    test_support::write_bytes(dir.file("город.cpg"), {'C', 'P', '1', '2', '5', '1'});
+
+    const std::string kxr = dir.file("map.kxr");
+    const auto composed = run_cli({"compose", shp, "-o", kxr, "--icons", dir.path(), "--code-page", "CP1251",
+                                   "--label", "город=ИМЯ"});
+    ASSERT_EQ(composed.exit_code, 0) << composed.err;
+    // The document holds the name in the system's 8-bit character set.
+    const std::vector<std::uint8_t> bytes = read_bytes(kxr);
+    const std::vector<std::uint8_t> cp1251_name{0xE3, 0xEE, 0xF0, 0xEE, 0xE4};
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), cp1251_name.begin(), cp1251_name.end()), bytes.end());
+
+    const QJsonObject layer = run_json({"info", kxr, "--json", "--code-page", "CP1251"})["layers"][0].toObject();
+    EXPECT_EQ(layer["name"].toString(), "город");
+    EXPECT_EQ(layer["label_field"].toString(), "ИМЯ");
+    // The same bytes read in Windows-1252.
+    EXPECT_EQ(run_json({"info", kxr, "--json"})["layers"][0]["name"].toString(), "ãîðîä");
+
+    const auto exported = run_cli({"geojson", kxr, "-o", dir.file("map.geojson"), "--code-page", "CP1251"});
+    ASSERT_EQ(exported.exit_code, 0) << exported.err;
+    const auto features = ogrinfo_features(dir.file("map.geojson"));
+    ASSERT_EQ(features.size(), 2u);
+    EXPECT_EQ(features[0].fields.at("layer"), "город");
+    EXPECT_EQ(features[0].fields.at("ИМЯ"), "Москва");
+    EXPECT_EQ(features[1].fields.at("ИМЯ"), "Питер");
 }

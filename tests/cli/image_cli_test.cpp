@@ -1,6 +1,7 @@
 // The picture commands: info on BMP and JPEG, convert-image and decode-rre.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -138,14 +139,40 @@ TEST(CliImages, ConvertImageGoesBothWaysThroughTheCodecs) {
     EXPECT_EQ(back.get_info().biWidth, 64);
     EXPECT_EQ(std::memcmp(back.begin(), direct.begin(), direct.get_info().biSizeImage), 0);
 
-    // A colour palette cannot become a JPEG: the codec's own words.
+    // A colour palette becomes 24-bit colour in a JPEG and a PNG: the colours ImageMagick reads
+    // from them are those of the palette picture.
     run_peer("convert", {dir.file("in.bmp"), "-colors", "8", "-type", "palette", "BMP3:" + dir.file("pal.bmp")});
-    const auto refused = run_cli({"convert-image", dir.file("pal.bmp"), "-o", dir.file("pal.jpg")});
-    EXPECT_EQ(refused.exit_code, 2);
-    EXPECT_NE(refused.err.find("JPEG can save only RGB or GreyScale images"), std::string::npos) << refused.err;
+    ASSERT_EQ(run_cli({"convert-image", dir.file("pal.bmp"), "-o", dir.file("pal.jpg"), "--quality", "100"}).exit_code, 0);
+    ASSERT_EQ(run_cli({"convert-image", dir.file("pal.bmp"), "-o", dir.file("pal.png")}).exit_code, 0);
+    run_peer("convert", {dir.file("pal.jpg"), "BMP3:" + dir.file("pal-jpg.bmp")});
+    run_peer("convert", {dir.file("pal.png"), "-type", "truecolor", "BMP3:" + dir.file("pal-png.bmp")});
+    bmp_image palette, from_jpeg, from_png;
+    ASSERT_TRUE(palette.load(dir.file("pal.bmp")));
+    ASSERT_TRUE(from_jpeg.load(dir.file("pal-jpg.bmp")));
+    ASSERT_TRUE(from_png.load(dir.file("pal-png.bmp")));
+    EXPECT_EQ(from_jpeg.get_info().biBitCount, 24);
+    // The PNG holds the palette's colours exactly; the JPEG (of a dithered picture) on average.
+    double mean_error[3] = {};
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const RGBQUAD want = palette.get_color(x, y), jpeg = from_jpeg.get_color(x, y), png = from_png.get_color(x, y);
+            ASSERT_TRUE(png.rgbRed == want.rgbRed && png.rgbGreen == want.rgbGreen && png.rgbBlue == want.rgbBlue)
+                << x << " " << y;
+            mean_error[0] += (jpeg.rgbRed - want.rgbRed) / (64.0 * 48);
+            mean_error[1] += (jpeg.rgbGreen - want.rgbGreen) / (64.0 * 48);
+            mean_error[2] += (jpeg.rgbBlue - want.rgbBlue) / (64.0 * 48);
+        }
+    }
+    for (double e : mean_error) EXPECT_LT(std::fabs(e), 3.0);
 
     EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("x.jpg"), "--quality", "101"}).exit_code, 1);
-    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("x.png")}).exit_code, 1);
+    EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("x.tif")}).exit_code, 1);
+    // A failed conversion onto an existing picture leaves it as it was.
+    const auto whole = test_support::read_bytes(dir.file("in.bmp"));
+    test_support::write_bytes(dir.file("cut.bmp"), std::vector<std::uint8_t>(whole.begin(), whole.begin() + 500));
+    const auto kept = test_support::read_bytes(dir.file("high.jpg"));
+    EXPECT_EQ(run_cli({"convert-image", dir.file("cut.bmp"), "-o", dir.file("high.jpg")}).exit_code, 2);
+    EXPECT_EQ(test_support::read_bytes(dir.file("high.jpg")), kept);
     EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp")}).exit_code, 1);
     EXPECT_EQ(run_cli({"convert-image", dir.file("missing.bmp"), "-o", dir.file("x.jpg")}).exit_code, 2);
     EXPECT_EQ(run_cli({"convert-image", dir.file("in.bmp"), "-o", dir.file("no/such/dir.jpg")}).exit_code, 2);

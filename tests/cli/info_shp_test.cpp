@@ -109,3 +109,26 @@ TEST(CliInfoShp, UnreadableShapefilesExitWith2) {
     EXPECT_EQ(refused.exit_code, 2);
     EXPECT_NE(refused.err.find("Unsupported type"), std::string::npos) << refused.err;
 }
+
+// Names outside Windows-1252 (a Cyrillic file name, a field name of a Windows-1251 table)
+// survive when --code-page names a character set that holds them, and become '?' without.
+TEST(CliInfoShp, CodePageOptionKeepsNamesOfOtherAlphabets) {
+    test_support::temp_dir dir;
+    const std::string shp = dir.file("регион.shp");
+    ASSERT_TRUE(tools::write_shapefile(shp, SHPT_ARC, {{{{0, 0}, {1, 1}}}}));
+    DBFHandle table = DBFCreate(dir.file("регион.dbf").c_str());
+    ASSERT_NE(table, nullptr);
+    DBFAddField(table, "\xC3\xCE\xD0\xCE\xC4", FTString, 20, 0);  // ГОРОД in Windows-1251
+    DBFWriteStringAttribute(table, 0, 0, "x");
+    DBFClose(table);
+    test_support::write_bytes(dir.file("регион.cpg"), {'C', 'P', '1', '2', '5', '1'});
+
+    const QJsonObject plain = run_json({"info", shp, "--json"});
+    EXPECT_EQ(plain["layer"].toString(), "??????");
+    EXPECT_EQ(plain["table"].toObject()["fields"].toArray()[0].toObject()["name"].toString(), "?????");
+    const QJsonObject cyrillic = run_json({"info", shp, "--json", "--code-page", "CP1251"});
+    EXPECT_EQ(cyrillic["layer"].toString(), "регион");
+    EXPECT_EQ(cyrillic["table"].toObject()["fields"].toArray()[0].toObject()["name"].toString(), "ГОРОД");
+    const QJsonObject cut = run_json({"regrid", shp, "--json", "--code-page", "KOI8-R"});
+    EXPECT_EQ(cut["layer"].toString(), "регион");
+}

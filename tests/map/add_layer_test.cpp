@@ -58,7 +58,7 @@ TEST(AddLayer, KindsComeFromTheRegistryAndResultsKeepTheirNumbers) {
     EXPECT_EQ(map.AddLayerFromFile(shapefile(dir, "towns.shp", kLayerPoint), nullptr), layer_refused);
     EXPECT_EQ(map.AddLayerFromFile(shapefile(dir, "icons.shp", kLayerIcons), nullptr), layer_refused);
     ASSERT_EQ(ui.messages().size(), 2u);
-    EXPECT_EQ(ui.messages()[1].text, "Unsupported type");
+    EXPECT_EQ(ui.messages()[1].text, "Unsupported type (shape type 1000, unknown; Point, PolyLine and Polygon are read)");
     EXPECT_EQ(map.AddLayerFromFile(dir.file("notes.txt"), nullptr), layer_refused);
     EXPECT_EQ(map.AddLayerFromFile(dir.file("missing.shp"), nullptr), file_not_opened);
     test_support::write_bytes(dir.file("short.shp"), std::vector<std::uint8_t>(60, 0));

@@ -1,8 +1,11 @@
 // Shapes: boxes, drawing calls, hit tests and their map document records.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "georef/transform.h"
 #include "platform/file.h"
+#include "platform/image_dc.h"
 #include "platform/mem_file.h"
 #include "shapes/picture.h"
 #include "shapes/point_source.h"
@@ -109,6 +112,15 @@ TEST(PointShape, HitTestIsStrictOnAllFourSides) {
     EXPECT_FALSE(point.HitTest(&t, {201, 150}));
     EXPECT_FALSE(point.HitTest(&t, {200, 151}));
     EXPECT_FALSE(point.HitTest(&t, {201, 166}));
+
+    // A point far off the screen lies at the edge of the integer range: it is drawn and hit
+    // tested there without going past the range.
+    point.m_pt = {1e12, -1e12};
+    EXPECT_FALSE(point.HitTest(&t, {INT_MAX, INT_MAX}));
+    recording_dc dc;
+    point.DrawPoint(&dc, &t, nullptr, nullptr);
+    ASSERT_EQ(dc.texts().size(), 1u);
+    EXPECT_EQ(dc.texts()[0].rfind("Ellipse " + std::to_string(INT_MAX - 2), 0), 0u) << dc.texts()[0];
 }
 
 TEST(LineShape, EachPartIsItsOwnPath) {
@@ -132,23 +144,34 @@ TEST(LineShape, EachPartIsItsOwnPath) {
     EXPECT_EQ(dc.texts(), (std::vector<std::string>{"MoveTo " + at(t, 37.5, 55.5)}));
 }
 
-TEST(PolygonShape, EveryRingIsFilledOnItsOwnWithoutOutline) {
+// All rings make one path filled under the alternate rule: a ring inside another is a hole,
+// whichever way either turns, and nothing is outlined.
+TEST(PolygonShape, RingsAreFilledAsOnePathSoHolesStayOpen) {
     georef::CTransform t = view();
-    const std::int32_t parts[] = {0, 4};
-    const CSFPt points[] = {{37.4, 55.4}, {37.6, 55.4}, {37.6, 55.6}, {37.4, 55.4},
-                            {37.45, 55.45}, {37.55, 55.45}, {37.45, 55.45}};
-    CSFPolygon polygon(3, 2, 7, parts, points);
+    const std::int32_t parts[] = {0, 5};
+    const CSFPt points[] = {{37.4, 55.4}, {37.6, 55.4}, {37.6, 55.6}, {37.4, 55.6}, {37.4, 55.4},
+                            {37.45, 55.45}, {37.55, 55.45}, {37.55, 55.55}, {37.45, 55.55}, {37.45, 55.45}};
+    CSFPolygon polygon(3, 2, 10, parts, points);
     recording_dc dc;
     polygon.Draw(&dc, &t);
     const auto texts = dc.texts();
-    ASSERT_EQ(texts.size(), 8u);
+    ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0], "BeginPath");
-    EXPECT_EQ(texts[1], "Polygon " + at(t, 37.4, 55.4) + " " + at(t, 37.6, 55.4) + " " + at(t, 37.6, 55.6) + " " +
-                            at(t, 37.4, 55.4));
-    EXPECT_EQ(texts[2], "EndPath");
-    EXPECT_EQ(texts[3], "FillPath");
-    EXPECT_EQ(texts[4], "BeginPath");
-    EXPECT_EQ(texts[7], "FillPath");
+    EXPECT_EQ(texts[1].rfind("Polygon " + at(t, 37.4, 55.4) + " ", 0), 0u) << texts[1];
+    EXPECT_EQ(texts[2].rfind("Polygon " + at(t, 37.45, 55.45) + " ", 0), 0u) << texts[2];
+    EXPECT_EQ(texts[3], "EndPath");
+    EXPECT_EQ(texts[4], "FillPath");
+
+    platform::CImageDC image(400, 300);
+    platform::CBrush brush(0x000000FF);
+    image.SelectObject(&brush);
+    image.SetPolyFillMode(platform::WINDING);
+    polygon.Draw(&image, &t);
+    const platform::CPoint land = t.GeoToScreen(37.42, 55.5), lake = t.GeoToScreen(37.5, 55.5);
+    EXPECT_EQ(image.GetPixel(land.x, land.y), 0x000000FFu);
+    EXPECT_EQ(image.GetPixel(lake.x, lake.y), 0x00FFFFFFu);
+    // The context's own fill mode is left as it was.
+    EXPECT_EQ(image.SetPolyFillMode(platform::ALTERNATE), platform::WINDING);
 }
 
 TEST(ShapeRecords, RoundTripThroughTheMapDocument) {

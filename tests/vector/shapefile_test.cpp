@@ -169,12 +169,19 @@ TEST(ShapefileImport, HeaderOnlyAndLengthMismatch) {
 TEST(ShapefileImport, UnsupportedShapeTypesAreNamed) {
     test_support::temp_dir dir;
     CSFMap map;
-    for (int type : {0, 8, 11, 13, 15, 18, 21, 23, 25, 28, 31}) {
+    // The system's text, then the type by number and by the name the ESRI description gives it.
+    const std::pair<int, const char*> types[] = {{0, "Null"},         {8, "MultiPoint"},   {11, "PointZ"},
+                                                 {13, "PolyLineZ"},   {15, "PolygonZ"},    {18, "MultiPointZ"},
+                                                 {21, "PointM"},      {23, "PolyLineM"},   {25, "PolygonM"},
+                                                 {28, "MultiPointM"}, {31, "MultiPatch"},  {-7, "unknown"}};
+    for (const auto& [type, name] : types) {
         shp_bytes f;
         f.header(type, 0, 0, 1, 1);
         const added a = add(map, write(dir, "t" + std::to_string(type) + ".shp", f.finish()));
         EXPECT_EQ(a.result, 1u) << type;
-        EXPECT_EQ(a.messages, std::vector<std::string>{"Unsupported type"}) << type;
+        EXPECT_EQ(a.messages, std::vector<std::string>{"Unsupported type (shape type " + std::to_string(type) + ", " + name +
+                                                       "; Point, PolyLine and Polygon are read)"})
+            << type;
     }
     EXPECT_EQ(map.GetLayerCount(), 0u);
 }

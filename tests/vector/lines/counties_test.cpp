@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 
+#include "georef/transform.h"
 #include "platform/image_dc.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
@@ -116,9 +118,33 @@ TEST(Counties, CutMapLooksAsTheWholeMap) {
     layer->DrawShapes(&whole);
     ASSERT_EQ(layer->Regrid(10, 10), 0);
     layer->DrawCells(&cut);
-    const std::string a = file.dir.file("whole.png"), b = file.dir.file("cut.png");
+    // PLOTWRIGHT_KEEP_PICTURES names a folder to keep both pictures in, for a person to look at.
+    const char* keep = std::getenv("PLOTWRIGHT_KEEP_PICTURES");
+    const std::string folder = keep ? std::string(keep) : file.dir.path();
+    const std::string a = folder + "/whole.png", b = folder + "/cut.png";
     ASSERT_TRUE(whole.SavePng(a));
     ASSERT_TRUE(cut.SavePng(b));
+    // Lakes are holes in both pictures: the middle of every county's lake is not filled.
+    const platform::COLORREF fill = layer->m_crFill;
+    int lakes = 0;
+    for (const auto& county : file.map.counties) {
+        for (std::size_t r = 1; r < county.rings.size(); ++r) {
+            if (counties::signed_area(county.rings[r]) <= 0) continue;  // an island, turning the way outer rings do
+            CSFRect box{county.rings[r][0].X, county.rings[r][0].Y, county.rings[r][0].X, county.rings[r][0].Y};
+            for (const CSFPt& p : county.rings[r]) box.Union({p.X, p.Y, p.X, p.Y});
+            const bool island_in_it = r + 1 < county.rings.size() && counties::signed_area(county.rings[r + 1]) < 0 &&
+                                      county.rings[r + 1][0].X > box.minX && county.rings[r + 1][0].X < box.maxX &&
+                                      county.rings[r + 1][0].Y > box.minY && county.rings[r + 1][0].Y < box.maxY;
+            if (island_in_it) continue;
+            CSFPt centre{0, 0};
+            for (const CSFPt& p : county.rings[r]) centre = {centre.X + p.X / county.rings[r].size(), centre.Y + p.Y / county.rings[r].size()};
+            const platform::CPoint at = map.get_transform()->GeoToScreen(centre.X, centre.Y);
+            EXPECT_NE(whole.GetPixel(at.x, at.y), fill) << "lake of a county filled";
+            EXPECT_NE(cut.GetPixel(at.x, at.y), fill) << "lake of a county filled after cutting";
+            ++lakes;
+        }
+    }
+    EXPECT_GT(lakes, 3);
     int painted = 0;
     const int differing = differing_pixels(a, b, &painted);
     EXPECT_GT(painted, 1200 * 700 / 4);

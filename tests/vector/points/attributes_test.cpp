@@ -3,15 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "formats/dbf.h"
+#include "georef/transform.h"
 #include "platform/code_page.h"
 #include "shapes/table_path.h"
 #include "tests/formats/dbf_builders.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/recording_dc.h"
 #include "tests/support/recording_ui_service.h"
 #include "tests/support/settings_sandbox.h"
 #include "tests/vector/points/points_support.h"
@@ -99,18 +104,22 @@ TEST_F(PointAttributes, ShapelibTableGivesKindsFlagsAndValuesOfEveryFieldType) {
     expect_real(a, 1, 12);
     expect_real(a, 2, -2250.125);
     expect_real(a, 3, 0.5);
-    EXPECT_EQ(a.GetAttribute(4).kind, _attrValue::none);
+    // A date is held as its ISO 8601 text, for a label of its field.
+    expect_text(a, 4, u"2020-01-15");
     // The table's true (-1 in its 16 bits) keeps its value when widened.
     expect_int(a, 5, -1);
 
-    // A record of nulls gives zero values of each field's kind.
+    // A record of nulls gives no values: labels draw nothing, hints a zero of the field's kind.
     const CSFPoint& b = layer->m_pShapes[1];
-    expect_text(b, 0, u"");
-    expect_real(b, 1, 0);
-    expect_int(b, 5, 0);
+    for (int f = 0; f < 6; ++f) {
+        EXPECT_EQ(b.GetAttribute(f).kind, _attrValue::none) << f;
+        EXPECT_TRUE(b.GetAttribute(f).label_text().empty()) << f;
+    }
+    EXPECT_EQ(layer->hint_lines(b)[1], u"COUNT   0.000000");
 
     const CSFPoint& c = layer->m_pShapes[2];
     expect_text(c, 0, u"Gamma");
+    expect_text(c, 4, u"1899-12-30");
     expect_real(c, 1, -3);
     expect_real(c, 2, 1e6);
     expect_real(c, 3, -1.25);
@@ -164,8 +173,9 @@ TEST_F(PointAttributes, Ogr2ogrTablesReadAsOgrinfoReadsThem) {
         expect_text(layer->m_pShapes[0], 0, u"Привет");
         expect_real(layer->m_pShapes[0], 1, 12);
         expect_real(layer->m_pShapes[0], 2, 1.5);
-        expect_text(layer->m_pShapes[1], 0, u"");
-        expect_real(layer->m_pShapes[1], 1, 0);
+        // Nulls are no values; the dates are kept as their text.
+        for (int f = 0; f < 4; ++f) EXPECT_EQ(layer->m_pShapes[1].GetAttribute(f).kind, _attrValue::none) << f;
+        expect_text(layer->m_pShapes[0], 3, u"2020-01-15");
         expect_text(layer->m_pShapes[2], 0, u"Жужа");
         expect_real(layer->m_pShapes[2], 1, -3);
         expect_real(layer->m_pShapes[2], 2, -2250);
@@ -186,8 +196,8 @@ TEST_F(PointAttributes, RecordsPairWithPointsByPositionAndLongTextIsCutTo49Units
     ASSERT_NE(layer, nullptr);
     expect_text(layer->m_pShapes[0], 0, std::u16string(49, u'x'));
     expect_text(layer->m_pShapes[1], 0, std::u16string(48, u'y'));
-    // The third point has no record: it gets an empty value of the field's kind.
-    expect_text(layer->m_pShapes[2], 0, u"");
+    // The third point has no record: it gets no value.
+    EXPECT_EQ(layer->m_pShapes[2].GetAttribute(0).kind, _attrValue::none);
 }
 
 TEST_F(PointAttributes, UnreadableTablesKeepTheLayerWithoutAttributes) {
@@ -237,7 +247,7 @@ TEST_F(PointAttributes, UnreadableTablesKeepTheLayerWithoutAttributes) {
     EXPECT_TRUE(ui.messages().empty());
     expect_text(layer->m_pShapes[1], 0, u"bbbbbbbb");
     expect_real(layer->m_pShapes[1], 1, 34);
-    expect_text(layer->m_pShapes[2], 0, u"");
+    EXPECT_EQ(layer->m_pShapes[2].GetAttribute(0).kind, _attrValue::none);
 }
 
 TEST_F(PointAttributes, AMissingTableIsReportedAndUpperCaseTablesAreFound) {
@@ -291,4 +301,56 @@ TEST_F(PointAttributes, DescribeTableListsFieldsWithBothKinds) {
         EXPECT_EQ(description->fields[i].attribute_kind, attribute_kinds[i]);
     }
     EXPECT_FALSE(describe_table(dir.file("nothing.shp")).has_value());
+}
+
+// Dates of any century read from the table come out as ISO 8601 text, the date the table
+// holds (gmtime as the reference calendar); labels draw them, and draw nothing for no value.
+TEST_F(PointAttributes, DatesAreLabelledAsIsoDatesAndNoValueDrawsNothing) {
+    std::vector<CSFPt> points;
+    std::vector<std::string> expected;
+    std::mt19937 random(12);
+    for (int i = 0; i < 300; ++i) {
+        // Days from 1601 to 2399, around the calendar's leap-year rules.
+        const std::int64_t day = std::uniform_int_distribution<std::int64_t>(-134774, 157000)(random);
+        const std::time_t seconds = static_cast<std::time_t>(day) * 86400;
+        std::tm civil{};
+        ASSERT_NE(gmtime_r(&seconds, &civil), nullptr);
+        char iso[16];
+        std::strftime(iso, sizeof iso, "%Y-%m-%d", &civil);
+        expected.push_back(iso);
+        points.push_back({i * 0.01, 50.0});
+    }
+    points.push_back({3.5, 50.0});  // and one without a date
+    write_point_shapefile(dir.file("dates"), points);
+    {
+        shapelib_table t(dir.file("dates.dbf"));
+        t.add("SEEN", 'D', 8);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            std::string compact = expected[i];
+            compact.erase(std::remove(compact.begin(), compact.end(), '-'), compact.end());
+            t.raw(static_cast<int>(i), 0, compact);
+        }
+        t.null(static_cast<int>(expected.size()), 0);
+    }
+    CSFLayerPoint* layer = add_point_layer(map, dir.file("dates.shp"));
+    ASSERT_NE(layer, nullptr);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(platform::utf16_to_utf8(layer->m_pShapes[i].GetAttribute(0).label_text()), expected[i]) << i;
+
+    ASSERT_TRUE(layer->set_label_field("SEEN"));
+    georef::CTransform view;
+    view.SetScreen(400, 300, 0.0003);
+    view.SetCentre(1.5, 50.0, 0.0);
+    view.SetScale(1e-6);
+    view.Update();
+    test_support::recording_dc dc;
+    layer->m_pShapes[0].DrawPoint(&dc, &view, nullptr, &layer->m_aFieldLabel);
+    layer->m_pShapes.back().DrawPoint(&dc, &view, nullptr, &layer->m_aFieldLabel);
+    int labels = 0;
+    for (const std::string& call : dc.texts()) {
+        if (call.rfind("TextOut", 0) != 0) continue;
+        ++labels;
+        EXPECT_NE(call.find(expected[0]), std::string::npos) << call;
+    }
+    EXPECT_EQ(labels, 1);
 }
