@@ -206,7 +206,9 @@ TEST(LayerImage, FramesSharingOneBodyAreRefusedBeforeThePictureIsMade) {
         layer_image picture;
         EXPECT_EQ(picture.load(&r), decodes) << name;
         EXPECT_EQ(*picture != nullptr, decodes) << name;
-        if (!decodes) EXPECT_NE(picture.get_failure().reason.find("claim more bytes"), std::string::npos);
+        if (!decodes) {
+            EXPECT_NE(picture.get_failure().reason.find("claim more bytes"), std::string::npos);
+        }
     }
 }
 
