@@ -203,8 +203,9 @@ read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
             for (std::size_t i = 0; i < n; ++i) {
                 _attrValue value;
                 value.kind = static_cast<std::int32_t>(m_aFieldKinds[i]);
+                // A field of no kind takes no bytes; a block of only such fields has none at all.
                 const std::size_t size = stored_size(m_aFieldKinds[i]);
-                std::memcpy(value.value.data(), at, size);
+                if (size != 0) std::memcpy(value.value.data(), at, size);
                 at += size;
                 shape->SetAttribute(static_cast<int>(i), value);
             }
