@@ -203,8 +203,9 @@ read_result CSFLayerPoint::ReadAttributes(platform::CFile& file) {
                 _attrValue& value = row[i];
                 value = _attrValue{};
                 value.kind = static_cast<std::int32_t>(m_aFieldKinds[i]);
+                // A field of no kind takes no bytes; a block of only such fields has none at all.
                 const std::size_t size = stored_size(m_aFieldKinds[i]);
-                std::memcpy(value.value.data(), at, size);
+                if (size != 0) std::memcpy(value.value.data(), at, size);
                 at += size;
             }
             // Every shape gets the n values, none when there are no fields.

@@ -108,6 +108,26 @@ std::vector<std::int32_t> layer::frames_outside_file() {
     return outside;
 }
 
+bool layer::bodies_fit_file() {
+    std::uint64_t claimed = 0;
+    for (std::int32_t i = 0; i < frames_.size(); ++i) {
+        const frame* each = frames_.at(i);
+        if (!each->get_body() && each->size() > 0) claimed += static_cast<std::uint64_t>(each->size());
+    }
+    if (claimed == 0) return true;
+    platform::CFile* file = reach_file();
+    if (!file) return false;
+    std::uint64_t length = 0;
+    try {
+        length = file->GetLength();
+    } catch (const platform::CFileException&) {
+        return false;
+    }
+    const std::uint64_t bodies_start =
+        std::uint64_t{base_offset_} + header_size + std::uint64_t{entry_size} * static_cast<std::uint64_t>(frames_.size());
+    return bodies_start <= length && claimed <= length - bodies_start;
+}
+
 bool layer::fix_all_bodies() {
     for (std::int32_t i = 0; i < frames_.size(); ++i) {
         frame* each = frames_.at(i);

@@ -217,6 +217,11 @@ public:
     std::span<const double, transform_size> get_transform() const { return header_.transform; }
     const std::string& get_file_path() const { return file_path_; }
     std::uint32_t get_base_offset() const { return base_offset_; }
+    // Whether the bodies still to be read from the layer's open file fit, all together, in
+    // the bytes after the index, as bodies laid back to back do. Frames that share their
+    // bytes would let a small file stand for a picture many times its size. False when
+    // bodies are to be read and no file can be reached (opened by its path when none is open).
+    bool bodies_fit_file();
 
     // Indices of the frames, in index order, whose bodies are not in memory and do not lie
     // wholly inside the layer's file (a file cut short, an index pointing past its end), or

@@ -38,15 +38,19 @@ bool layer_image::fail(const layer& source, std::int32_t index, std::string reas
     return false;
 }
 
+bool layer_image::fail_outside(const layer& source, std::int32_t index) {
+    const layer::frame& f = *source.get_frames().at(index);
+    return fail(source, index,
+                "its body (" + std::to_string(f.get_data_size()) + " bytes at offset " +
+                    std::to_string(f.get_data_offset()) + ") lies outside the file");
+}
+
 bool layer_image::decode_frame(layer& source, std::int32_t index, int bits, jpg_image& out) {
     layer::frame& f = *source.get_frames().at(index);
     const std::uint8_t* body = f.fix(true);
     if (!body) {
         const std::vector<std::int32_t> outside = source.frames_outside_file();
-        if (std::find(outside.begin(), outside.end(), index) != outside.end())
-            return fail(source, index,
-                        "its body (" + std::to_string(f.get_data_size()) + " bytes at offset " +
-                            std::to_string(f.get_data_offset()) + ") lies outside the file");
+        if (std::find(outside.begin(), outside.end(), index) != outside.end()) return fail_outside(source, index);
         return fail(source, index, "its body cannot be read");
     }
     const std::size_t size = static_cast<std::size_t>(f.size());
@@ -91,6 +95,12 @@ bool layer_image::decode(layer* source, platform::CWnd* window) {
     if (!decode_frame(*source, 0, 0, first)) return false;
     const BITMAPINFOHEADER& fi = first.get_info();
     const int bits = fi.biBitCount;
+    // Before the picture is made: every frame costs its own bytes of the file, and frames
+    // pointing at one body would make a small file stand for a picture many times its size.
+    if (const std::vector<std::int32_t> outside = source->frames_outside_file(); !outside.empty())
+        return fail_outside(*source, outside.front());
+    if (!source->bodies_fit_file())
+        return fail(*source, -1, "the frames' bodies claim more bytes than the file holds");
     if (!create(h.get_width_layer_image(), h.get_height_layer_image(), bits, jpg_type))
         return fail(*source, -1, "Insufficient memory");
 

@@ -50,6 +50,8 @@ public:
 
 private:
     bool fail(const layer& source, std::int32_t index, std::string reason);
+    // Fails naming frame index, whose body lies outside the layer's file.
+    bool fail_outside(const layer& source, std::int32_t index);
     // Decodes frame index of the layer into out after checking its header against the
     // grid's frame size and, when bits is not 0, the depth; the body is let go afterwards.
     bool decode_frame(layer& source, std::int32_t index, int bits, jpg_image& out);

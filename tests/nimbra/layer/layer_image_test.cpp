@@ -1,6 +1,7 @@
 // A whole RRE layer decoded into one picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -180,6 +181,33 @@ TEST(LayerImage, InvalidLayersAndBadFramesDecodeNothingAndNameTheFrame) {
         // A bad first frame leaves no picture at all.
         if (b.index == 0) {
             EXPECT_EQ(*p, nullptr);
+        }
+    }
+}
+
+TEST(LayerImage, FramesSharingOneBodyAreRefusedBeforeThePictureIsMade) {
+    // Sixteen frames, each its own copy of the same JPEG, decode; the same index with every
+    // entry pointing at the first body, and the other copies cut off, would be a picture
+    // sixteen times what the file holds.
+    test_support::temp_dir dir;
+    auto w = jpeg_layer(4, 4, 64, 64, false, std::vector(16, frame_jpeg(64, 64, 3, false)));
+    ASSERT_TRUE(w->save(dir.file("copies.rre")));
+    auto bytes = test_support::read_bytes(dir.file("copies.rre"));
+    const std::size_t index = 276, first_body = index + 16 * 8;
+    const std::size_t body_size = bytes[index + 4] | bytes[index + 5] << 8;
+    for (std::size_t i = 1; i < 16; ++i) std::copy_n(&bytes[index], 8, &bytes[index + 8 * i]);
+    bytes.resize(first_body + body_size);
+    test_support::write_bytes(dir.file("shared.rre"), bytes);
+
+    for (const auto& [name, decodes] : {std::pair{"copies.rre", true}, std::pair{"shared.rre", false}}) {
+        read_layer r;
+        ASSERT_TRUE(r.load(dir.file(name)));
+        ASSERT_TRUE(r.is_valid());
+        layer_image picture;
+        EXPECT_EQ(picture.load(&r), decodes) << name;
+        EXPECT_EQ(*picture != nullptr, decodes) << name;
+        if (!decodes) {
+            EXPECT_NE(picture.get_failure().reason.find("claim more bytes"), std::string::npos);
         }
     }
 }

@@ -202,6 +202,25 @@ TEST_F(PointDocument, DocumentsThatEndTooSoonOrClaimTooMuchAreRefused) {
     EXPECT_EQ(patched(first_cell + 36, 0x40000000), 1);
 }
 
+TEST_F(PointDocument, FieldsOfNoKindTakeNoBytesOfTheValues) {
+    // The three stored fields turned into fields of no kind: each point's values take no
+    // bytes (those written stay behind the record), and every value is of no kind.
+    bytes record = written();
+    layer->m_bAttributes = 0;
+    const std::size_t block = written().size() - 4;
+    for (std::size_t k = 0; k < 3; ++k) endian::put_le32(&record[block + 12 + 4 * k], 0);
+    CSFMap other;
+    CSFLayerPoint* read = nullptr;
+    ASSERT_EQ(read_back(record, other, 5, read), 0);
+    EXPECT_EQ(read->m_aFieldKinds, (std::vector<std::uint32_t>{0, 0, 0}));
+    const auto points = points_of(*read);
+    ASSERT_EQ(points.size(), 4u);
+    for (const CSFPoint* p : points) {
+        ASSERT_EQ(p->get_attribute_count(), 3);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(p->GetAttribute(i).kind, 0);
+    }
+}
+
 TEST(IconDocument, IconsOf16And32PixelsReadBackWith512And2048BytesOfPixels) {
     CSFLayerIcons icons;
     std::vector<std::uint16_t> small(16 * 16), large(32 * 32);
