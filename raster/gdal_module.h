@@ -28,7 +28,7 @@ constexpr const char* kGdalEntryPointsSymbol = "plotwright_gdal_entry_points";
 const gdal_entry_points* load_gdal_module(const std::string& path, std::string* cause);
 
 // Whether a side file that can carry georeferencing for the picture (a world file, a MapInfo
-// .tab, an .aux.xml) lies beside it, under the names GDAL looks for.
+// .tab, an .aux.xml) lies beside it, under the names GDAL looks for in any case.
 bool has_georeferencing_side_file(const std::string& path);
 
 }  // namespace model

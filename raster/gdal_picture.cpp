@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 #include "nimbra/image/image.h"
 #include "platform/ui_service.h"
@@ -23,11 +24,6 @@ namespace fs = std::filesystem;
 
 std::string lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -80,9 +76,11 @@ const gdal_entry_points* load_gdal_module(const std::string& path, std::string* 
     using entry_function = const gdal_entry_points* (*)();
     const auto entry = reinterpret_cast<entry_function>(dlsym(handle, kGdalEntryPointsSymbol));
     if (!entry) {
+        // Copied before dlclose, which frees the loader's message.
         const char* error = dlerror();
+        const std::string why = error ? error : path + ": no " + kGdalEntryPointsSymbol;
         dlclose(handle);
-        return fail(error ? error : path + ": no " + kGdalEntryPointsSymbol);
+        return fail(why);
     }
     const gdal_entry_points* points = entry();
     if (!points || points->version != kGdalEntryPointsVersion || !points->read_pixels || !points->read_size ||
@@ -94,23 +92,28 @@ const gdal_entry_points* load_gdal_module(const std::string& path, std::string* 
 }
 
 bool has_georeferencing_side_file(const std::string& path) {
-    std::error_code ec;
-    const auto exists = [&ec](const fs::path& p) { return fs::exists(p, ec); };
-    if (exists(path + ".aux.xml")) return true;
     // World files under the extension GDAL derives from the picture's (first and last letter
-    // and 'w', then the whole extension and 'w'), and .wld; JPEG also takes a MapInfo .tab.
-    // GDAL looks for each in lower and in upper case.
+    // and 'w', then the whole extension and 'w'), and .wld; JPEG also takes a MapInfo .tab;
+    // any picture its .aux.xml.
     const fs::path picture(path);
-    const std::string extension = picture.extension().string();
+    const std::string extension = lower(picture.extension().string());
     std::vector<std::string> sides = {"wld", "tab"};
     if (extension.size() >= 3) {  // the dot and at least two letters
         const std::string letters = extension.substr(1);
         sides.push_back(std::string{letters.front(), letters.back(), 'w'});
         sides.push_back(letters + "w");
     }
-    for (const std::string& side : sides)
-        for (const std::string& name : {lower(side), upper(side)})
-            if (exists(fs::path(picture).replace_extension(name))) return true;
+    std::vector<std::string> names = {lower(picture.filename().string() + ".aux.xml")};
+    for (const std::string& side : sides) names.push_back(lower(fs::path(picture.filename()).replace_extension(side).string()));
+
+    // GDAL matches the names of the folder's files in any case.
+    std::error_code ec;
+    fs::directory_iterator entry(picture.has_parent_path() ? picture.parent_path() : fs::path("."), ec);
+    if (ec) return true;  // GDAL may still see what cannot be listed
+    for (; entry != fs::directory_iterator(); entry.increment(ec)) {
+        if (ec) return true;
+        if (std::find(names.begin(), names.end(), lower(entry->path().filename().string())) != names.end()) return true;
+    }
     return false;
 }
 
