@@ -125,3 +125,38 @@ TEST(CliCrs, GeoTiffsNeedNoFootholdsAndLandWhereGdalPutsThem) {
         }
     }
 }
+
+namespace {
+
+// The command's run with the dynamic loader reporting every library it maps (on standard
+// error): GDAL comes in only through its module.
+test_support::process_result run_cli_seeing_libraries(const std::vector<std::string>& args) {
+    std::string command = "LD_DEBUG=files exec '" PLOTWRIGHT_CLI "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    return test_support::run_process("/bin/sh", {"-c", command});
+}
+
+bool maps_gdal(const test_support::process_result& r) {
+    return r.err.find("libplotwright_gdal") != std::string::npos || r.err.find("libgdal") != std::string::npos;
+}
+
+}  // namespace
+
+TEST(CliCrs, GdalIsLoadedOnlyForPicturesThatMayCarryAPlace) {
+    test_support::temp_dir dir;
+    run("convert", {"-size", "320x240", "gradient:red-blue", "-quality", "95", dir.file("scan.jpg")});
+    auto r = run_cli_seeing_libraries({"export-rre", dir.file("scan.jpg"), "-o", dir.file("hand.rre"), "--gcp",
+                                       "0,0,-81.3,36.25", "--gcp", "319,0,-81.1,36.25", "--gcp", "0,239,-81.3,36.1"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_FALSE(maps_gdal(r));
+
+    // A world file (in upper case, as GDAL also takes it) places the picture without
+    // footholds, through GDAL.
+    const std::string world = "0.000626959247648903\n0\n0\n-0.000627615062761506\n-81.3\n36.25\n";
+    test_support::write_bytes(dir.file("SCAN.JGW"), std::vector<std::uint8_t>(world.begin(), world.end()));
+    r = run_cli_seeing_libraries({"export-rre", dir.file("scan.jpg"), "-o", dir.file("placed.rre"), "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(maps_gdal(r));
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(report["fit"].toObject()["points"].toArray().size(), 5) << r.out;
+}
