@@ -8,6 +8,18 @@
 namespace georef {
 namespace {
 
+// A box of no width or height is shown as one of a hundredth of a degree on that side.
+void widen_point_box(double& minLon, double& minLat, double& maxLon, double& maxLat) {
+    if (minLon == maxLon) {
+        minLon -= 0.01;
+        maxLon += 0.01;
+    }
+    if (minLat == maxLat) {
+        minLat -= 0.01;
+        maxLat += 0.01;
+    }
+}
+
 // Metres per degree of the box FitBounds is given.
 constexpr double kMetresPerDegree = 111000.0;
 
@@ -71,14 +83,7 @@ CPt2 CTransform::GetCentre() const {
 }
 
 void CTransform::fit_centred(double minLon, double minLat, double maxLon, double maxLat) {
-    if (minLon == maxLon) {
-        minLon -= 0.01;
-        maxLon += 0.01;
-    }
-    if (minLat == maxLat) {
-        minLat -= 0.01;
-        maxLat += 0.01;
-    }
+    widen_point_box(minLon, minLat, maxLon, maxLat);
     SetCentre((minLon + maxLon) / 2, (minLat + maxLat) / 2, 0.0);
     // With no rotation a degree of longitude is cos(latitude of the centre) R k wide on the
     // screen and a degree of latitude R k high (k = scale / pixel size): the box maps onto a
@@ -91,14 +96,7 @@ void CTransform::fit_centred(double minLon, double minLat, double maxLon, double
 }
 
 void CTransform::FitBounds(double minLon, double minLat, double maxLon, double maxLat) {
-    if (minLon == maxLon) {
-        minLon -= 0.01;
-        maxLon += 0.01;
-    }
-    if (minLat == maxLat) {
-        minLat -= 0.01;
-        maxLat += 0.01;
-    }
+    widen_point_box(minLon, minLat, maxLon, maxLat);
     const double scaleLon =
         m_nWidth * m_dPixelSize / (std::sqrt(2.0) * std::fabs(maxLon - minLon) * kMetresPerDegree);
     const double scaleLat =

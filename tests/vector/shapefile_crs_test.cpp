@@ -11,30 +11,18 @@
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_ui_service.h"
+#include "tests/vector/added_layer.h"
 #include "tools/shapefile_writer.h"
 #include "vector/layer_line.h"
 #include "vector/layer_point.h"
 #include "vector/register_layers.h"
 
 using namespace model;
+using vector_test::add;
+using vector_test::added;
 using tools::vertices;
 
 namespace {
-
-struct added {
-    unsigned result = 99;
-    CSFLayer* layer = nullptr;
-    std::vector<std::string> messages;
-};
-
-added add(CSFMap& map, const std::string& path) {
-    register_vector_layers();
-    test_support::recording_ui ui;
-    added a;
-    a.result = map.AddLayerFromFile(path, &a.layer);
-    for (const auto& m : ui.messages()) a.messages.push_back(m.text);
-    return a;
-}
 
 std::vector<CSFPt> points_of(CSFLayer& layer) {
     std::vector<CSFPt> points;

@@ -11,6 +11,7 @@
 #include "map/sf_map.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_ui_service.h"
+#include "tests/vector/added_layer.h"
 #include "tests/support/shp_bytes.h"
 #include "tools/shapefile_writer.h"
 #include "vector/layer_line.h"
@@ -19,26 +20,13 @@
 #include "vector/register_layers.h"
 
 using namespace model;
+using vector_test::add;
+using vector_test::added;
 
 using test_support::shp_bytes;
 using tools::vertices;
 
 namespace {
-
-struct added {
-    unsigned result = 99;
-    CSFLayer* layer = nullptr;
-    std::vector<std::string> messages;
-};
-
-added add(CSFMap& map, const std::string& path) {
-    register_vector_layers();
-    test_support::recording_ui ui;
-    added a;
-    a.result = map.AddLayerFromFile(path, &a.layer);
-    for (const auto& m : ui.messages()) a.messages.push_back(m.text);
-    return a;
-}
 
 std::string write(const test_support::temp_dir& dir, const std::string& name, const std::vector<unsigned char>& bytes) {
     test_support::write_bytes(dir.file(name), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
