@@ -36,17 +36,18 @@ bool read_rest(band_reader& reader, image& scratch) {
 
 }  // namespace
 
-// The worker threads and what they share. Workers take the next task under the lock: reading
-// the next band into a free slot (one reader at a time, in order) comes first, since nothing
-// else can start without it; otherwise encoding the next frame of the oldest band read.
-// Bodies wait in their frame's place until next_frame takes them.
+// The threads and what they share. One thread only reads: band after band into free slots,
+// in order, then the rows below the frames; reading is the one part that cannot be shared
+// out, so it never waits for anything but a free slot. The frames are encoded in index
+// order by whoever comes for one: the thread asking for frames (next_frame) encodes while
+// its frame is not there, and any further threads encode beside it. A slot is free again
+// once every frame of its band is encoded; bodies wait in their frame's place until taken.
 struct band_frames::pool {
     struct slot {
         jpg_image band;
         int row = -1;  // the frame row it holds or is being read into; -1 when free
         bool ready = false;
-        int next_column = 0;
-        int unfinished = 0;
+        int unfinished = 0;  // frames of the band not yet encoded
     };
     struct result {
         bool done = false;
@@ -58,25 +59,28 @@ struct band_frames::pool {
     const int quality;
 
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable slot_freed;   // the reader waits for this
+    std::condition_variable frames_moved;  // a band read, a frame encoded, a failure
     bool stopping = false;
     std::vector<slot> slots;
     std::vector<result> results;
-    int rows_read = 0;        // frame rows handed to a reader so far
-    bool reading = false;     // a worker is reading
+    int rows_read = 0;          // frame rows handed to the reader so far
     bool read_through = false;  // every row of the picture has been read
-    std::int64_t taken = 0;   // frames next_frame has taken
+    std::int64_t claimed = 0;   // frames an encoder has started on
+    std::int64_t taken = 0;     // frames next_frame has taken
     // The first frame that cannot be made, why, and whether the picture itself failed.
     std::int64_t failed_from = kNone;
     std::string failure;
     bool unreadable = false;
     std::exception_ptr thrown;
-    std::vector<std::thread> workers;
+    std::thread reading;
+    std::vector<std::thread> encoders;
 
     pool(band_reader& r, const frame_grid& g, int q, int threads)
         : reader(r), grid(g), quality(q), slots(static_cast<std::size_t>(std::min(kMaxBands, threads + 1))),
           results(static_cast<std::size_t>(g.frame_count())) {
-        for (int i = 0; i < threads; ++i) workers.emplace_back([this] { work(); });
+        reading = std::thread([this] { read_all(); });
+        for (int i = 2; i < threads; ++i) encoders.emplace_back([this] { encode_all(); });
     }
 
     ~pool() {
@@ -84,8 +88,10 @@ struct band_frames::pool {
             std::lock_guard<std::mutex> hold(lock);
             stopping = true;
         }
-        changed.notify_all();
-        for (std::thread& t : workers) t.join();
+        slot_freed.notify_all();
+        frames_moved.notify_all();
+        reading.join();
+        for (std::thread& t : encoders) t.join();
     }
 
     void fail(std::int64_t frame, const std::string& why, bool picture, std::exception_ptr error) {
@@ -94,6 +100,8 @@ struct band_frames::pool {
         failure = why;
         unreadable = picture;
         thrown = error;
+        frames_moved.notify_all();
+        slot_freed.notify_all();
     }
 
     int free_slot() const {
@@ -102,70 +110,45 @@ struct band_frames::pool {
         return -1;
     }
 
+    // The slot holding the band of a frame row once it has been read, or null.
+    slot* band_of(std::int64_t row) {
+        for (slot& s : slots)
+            if (s.ready && s.row == row) return &s;
+        return nullptr;
+    }
+
     // Bands are read no further ahead of next_frame than the slots reach, so that bodies
     // waiting to be taken stay within a few frame rows too.
-    bool may_read() const {
-        return !reading && failed_from == kNone && rows_read < grid.rows &&
-               rows_read < taken / grid.columns + static_cast<std::int64_t>(slots.size()) + 1;
-    }
+    bool may_read() const { return rows_read < taken / grid.columns + static_cast<std::int64_t>(slots.size()) + 1; }
 
-    bool must_read_rest() const { return !reading && !read_through && failed_from == kNone && rows_read == grid.rows; }
-
-    // The oldest band read with frames left to encode, or -1.
-    int encodable_slot() const {
-        int best = -1;
-        for (std::size_t i = 0; i < slots.size(); ++i) {
-            const slot& s = slots[i];
-            if (s.ready && s.next_column < grid.columns && (best < 0 || s.row < slots[best].row))
-                best = static_cast<int>(i);
-        }
-        return best;
-    }
-
-    void work() {
+    void read_all() {
         std::unique_lock<std::mutex> held(lock);
-        for (;;) {
-            if (stopping) return;
+        while (rows_read < grid.rows) {
             int i = -1;
-            if (may_read() && (i = free_slot()) >= 0) {
-                read_band(held, slots[static_cast<std::size_t>(i)]);
-            } else if (must_read_rest()) {
-                read_rest_of_picture(held);
-            } else if ((i = encodable_slot()) >= 0) {
-                encode(held, slots[static_cast<std::size_t>(i)]);
-            } else {
-                changed.wait(held);
+            slot_freed.wait(held, [&] {
+                return stopping || failed_from != kNone || (may_read() && (i = free_slot()) >= 0);
+            });
+            if (stopping || failed_from != kNone) return;
+            slot& s = slots[static_cast<std::size_t>(i)];
+            s.row = rows_read++;
+            held.unlock();
+            bool read = false;
+            std::exception_ptr error;
+            try {
+                read = reader.read_band(s.band, grid.frame_height);
+            } catch (...) {
+                error = std::current_exception();
             }
-        }
-    }
-
-    void read_band(std::unique_lock<std::mutex>& held, slot& s) {
-        reading = true;
-        s.row = rows_read++;
-        held.unlock();
-        bool read = false;
-        std::exception_ptr error;
-        try {
-            read = reader.read_band(s.band, grid.frame_height);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        held.lock();
-        reading = false;
-        if (read) {
+            held.lock();
+            if (!read) {
+                fail(std::int64_t{s.row} * grid.columns, reader.get_error(), true, error);
+                s.row = -1;
+                return;
+            }
             s.ready = true;
-            s.next_column = 0;
             s.unfinished = grid.columns;
-            if (s.row + 1 == grid.rows && reader.at_end()) read_through = true;
-        } else {
-            fail(std::int64_t{s.row} * grid.columns, reader.get_error(), true, error);
-            s.row = -1;
+            frames_moved.notify_all();
         }
-        changed.notify_all();
-    }
-
-    void read_rest_of_picture(std::unique_lock<std::mutex>& held) {
-        reading = true;
         held.unlock();
         bool read = false;
         std::exception_ptr error;
@@ -176,17 +159,34 @@ struct band_frames::pool {
             error = std::current_exception();
         }
         held.lock();
-        reading = false;
-        if (read)
+        if (read) {
             read_through = true;
-        else
+            frames_moved.notify_all();
+        } else {
             fail(grid.frame_count() - 1, reader.get_error(), true, error);
-        changed.notify_all();
+        }
     }
 
+    // The band of the next frame to encode, when that frame can be started.
+    slot* next_to_encode() {
+        if (claimed >= grid.frame_count() || claimed >= failed_from) return nullptr;
+        return band_of(claimed / grid.columns);
+    }
+
+    void encode_all() {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            slot* s = nullptr;
+            frames_moved.wait(held, [&] { return stopping || (s = next_to_encode()) != nullptr; });
+            if (stopping) return;
+            encode(held, *s);
+        }
+    }
+
+    // Encodes the next frame, of the band in s, into its place.
     void encode(std::unique_lock<std::mutex>& held, slot& s) {
-        const int column = s.next_column++;
-        const std::int64_t frame = std::int64_t{s.row} * grid.columns + column;
+        const std::int64_t frame = claimed++;
+        const int column = static_cast<int>(frame % grid.columns);
         held.unlock();
         std::vector<std::uint8_t> body;
         std::string why;
@@ -202,37 +202,45 @@ struct band_frames::pool {
         if (encoded) {
             results[static_cast<std::size_t>(frame)].body = std::move(body);
             results[static_cast<std::size_t>(frame)].done = true;
+            frames_moved.notify_all();
         } else {
             fail(frame, why, false, error);
         }
         if (--s.unfinished == 0) {
             s.row = -1;
             s.ready = false;
+            slot_freed.notify_one();
         }
-        changed.notify_all();
     }
 
-    // The next frame's body, once it is there; false from the first frame that cannot be
-    // made on. The last frame also waits until the whole picture has been read.
+    // The next frame's body, once it is there, encoding frames meanwhile; false from the
+    // first frame that cannot be made on. The last frame also waits until the whole picture
+    // has been read.
     bool take(std::int64_t frame, std::vector<std::uint8_t>& body, std::string& why, bool& picture) {
         std::unique_lock<std::mutex> held(lock);
         result& r = results[static_cast<std::size_t>(frame)];
         const bool last = frame + 1 == grid.frame_count();
-        changed.wait(held, [&] { return frame >= failed_from || (r.done && (!last || read_through)); });
-        if (frame >= failed_from) {
-            why = failure;
-            picture = unreadable;
-            if (thrown) {
-                std::exception_ptr error = thrown;
-                thrown = nullptr;
-                std::rethrow_exception(error);
+        for (;;) {
+            if (frame >= failed_from) {
+                why = failure;
+                picture = unreadable;
+                if (thrown) {
+                    std::exception_ptr error = thrown;
+                    thrown = nullptr;
+                    std::rethrow_exception(error);
+                }
+                return false;
             }
-            return false;
+            if (r.done && (!last || read_through)) break;
+            if (slot* s = r.done ? nullptr : next_to_encode())
+                encode(held, *s);
+            else
+                frames_moved.wait(held);
         }
         body.swap(r.body);
         std::vector<std::uint8_t>().swap(r.body);
         taken = frame + 1;
-        changed.notify_all();
+        if (taken % grid.columns == 0) slot_freed.notify_one();
         return true;
     }
 };

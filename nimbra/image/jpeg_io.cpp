@@ -48,7 +48,7 @@ boolean fill_input_buffer(j_decompress_ptr cinfo) {
     // Nothing with a destructor may be alive when libjpeg jumps out of here, so the
     // platform's exception is parked and the jump happens outside the handler.
     try {
-        got = m.file->Read(m.buffer, transfer_size);
+        got = m.file->Read(m.buffer.get(), m.buffer_size);
     } catch (...) {
         m.pending = std::current_exception();
     }
@@ -67,7 +67,7 @@ boolean fill_input_buffer(j_decompress_ptr cinfo) {
         m.buffer[1] = JPEG_EOI;
         got = 2;
     }
-    m.source.next_input_byte = m.buffer;
+    m.source.next_input_byte = m.buffer.get();
     m.source.bytes_in_buffer = got;
     m.start_of_file = false;
     return TRUE;
@@ -89,7 +89,7 @@ void term_source(j_decompress_ptr) {}
 void write_out(j_compress_ptr cinfo, std::size_t count) {
     jpeg_manager& m = manager_of(reinterpret_cast<j_common_ptr>(cinfo));
     try {
-        m.file->Write(m.buffer, count);
+        m.file->Write(m.buffer.get(), count);
     } catch (...) {
         m.pending = std::current_exception();
     }
@@ -98,19 +98,19 @@ void write_out(j_compress_ptr cinfo, std::size_t count) {
 
 void init_destination(j_compress_ptr cinfo) {
     jpeg_manager& m = manager_of(reinterpret_cast<j_common_ptr>(cinfo));
-    m.destination.next_output_byte = m.buffer;
-    m.destination.free_in_buffer = transfer_size;
+    m.destination.next_output_byte = m.buffer.get();
+    m.destination.free_in_buffer = m.buffer_size;
 }
 
 boolean empty_output_buffer(j_compress_ptr cinfo) {
-    write_out(cinfo, transfer_size);
+    write_out(cinfo, manager_of(reinterpret_cast<j_common_ptr>(cinfo)).buffer_size);
     init_destination(cinfo);
     return TRUE;
 }
 
 void term_destination(j_compress_ptr cinfo) {
     jpeg_manager& m = manager_of(reinterpret_cast<j_common_ptr>(cinfo));
-    const std::size_t count = transfer_size - m.destination.free_in_buffer;
+    const std::size_t count = m.buffer_size - m.destination.free_in_buffer;
     if (count) write_out(cinfo, count);
     try {
         m.file->Flush();

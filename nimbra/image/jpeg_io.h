@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -14,7 +15,11 @@ class CFile;
 
 namespace tarvel_tech::nimbra::jpeg_detail {
 
+// Bytes handed to the file at a time when writing, and taken from it when reading: a
+// picture is read in large blocks, since the decoder's thread is the one that cannot be
+// shared out when a picture is cut into frames.
 constexpr std::size_t transfer_size = 4096;
+constexpr std::size_t read_transfer_size = 65536;
 constexpr std::size_t last_error_size = 256;
 
 // Everything one libjpeg call needs beside its own object: the error manager whose exit
@@ -22,7 +27,8 @@ constexpr std::size_t last_error_size = 256;
 // the transfer buffer. A platform error raised inside libjpeg's callbacks is kept in
 // `pending` and rethrown once libjpeg's object is destroyed.
 struct jpeg_manager {
-    explicit jpeg_manager(platform::CFile* f) : file(f) {}
+    explicit jpeg_manager(platform::CFile* f, std::size_t transfer = transfer_size)
+        : file(f), buffer(new JOCTET[transfer]), buffer_size(transfer) {}
     jpeg_manager(const jpeg_manager&) = delete;
     jpeg_manager& operator=(const jpeg_manager&) = delete;
 
@@ -32,7 +38,8 @@ struct jpeg_manager {
     jpeg_source_mgr source{};
     jpeg_destination_mgr destination{};
     platform::CFile* file;
-    JOCTET buffer[transfer_size] = {};
+    std::unique_ptr<JOCTET[]> buffer;
+    std::size_t buffer_size;
     bool start_of_file = false;
     std::exception_ptr pending;
 

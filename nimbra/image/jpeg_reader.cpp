@@ -18,7 +18,7 @@ constexpr std::uint64_t arithmetic_blocks_per_byte = 128;
 
 }  // namespace
 
-jpeg_reader::jpeg_reader(platform::CFile* file) : m_(file) {
+jpeg_reader::jpeg_reader(platform::CFile* file) : m_(file, read_transfer_size) {
     attach_errors(reinterpret_cast<j_common_ptr>(&cinfo_), m_);
 }
 
