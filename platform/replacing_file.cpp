@@ -81,6 +81,19 @@ bool replacing_file::Create(const std::string& target, CFileException* error) {
     return false;
 }
 
+void replacing_file::Write(const void* buffer, std::size_t count) {
+    CFile::Write(buffer, count);
+    if (m_strTemporary.empty()) return;
+    constexpr std::size_t kWritebackStep = std::size_t{4} << 20;
+    m_nNotStarted += count;
+    if (m_nNotStarted < kWritebackStep) return;
+    m_nNotStarted = 0;
+#ifdef __linux__
+    // Only a hint: whatever it answers, Commit's fsync decides.
+    ::sync_file_range(GetHandle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void replacing_file::Commit() {
     if (!IsOpen()) throw CFileException(CFileException::invalidFile, m_strTarget);
     // A device or a pipe cannot be synchronised; its write errors have been raised already.

@@ -24,6 +24,9 @@ public:
     void Commit();
     // Gives the file up; the target is left as it was.
     void Discard() noexcept;
+    // Writes as CFile does; every few megabytes the system is told to start putting what has
+    // been written on disk, so that Commit does not wait for all of it at the end.
+    void Write(const void* buffer, std::size_t count) override;
 
     const std::string& GetTargetPath() const { return m_strTarget; }
     // False for a target written in place (a device, a pipe), which may not be able to seek.
@@ -32,6 +35,7 @@ public:
 private:
     std::string m_strTarget;
     std::string m_strTemporary;  // empty when the target is written in place
+    std::size_t m_nNotStarted = 0;  // bytes written since writeback was last started
 };
 
 // Writes size bytes as the file at path through a replacing_file. False, with the cause in
