@@ -84,7 +84,7 @@ bool replacing_file::Create(const std::string& target, CFileException* error) {
 void replacing_file::Write(const void* buffer, std::size_t count) {
     CFile::Write(buffer, count);
     if (m_strTemporary.empty()) return;
-    constexpr std::size_t kWritebackStep = std::size_t{4} << 20;
+    constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
     m_nNotStarted += count;
     if (m_nNotStarted < kWritebackStep) return;
     m_nNotStarted = 0;

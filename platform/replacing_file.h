@@ -24,7 +24,7 @@ public:
     void Commit();
     // Gives the file up; the target is left as it was.
     void Discard() noexcept;
-    // Writes as CFile does; every few megabytes the system is told to start putting what has
+    // Writes as CFile does; after every megabyte the system is told to start putting what has
     // been written on disk, so that Commit does not wait for all of it at the end.
     void Write(const void* buffer, std::size_t count) override;
 

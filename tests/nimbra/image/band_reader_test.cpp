@@ -52,6 +52,7 @@ std::vector<sample> make_samples() {
     std::vector<sample> out;
     const std::vector<std::pair<std::string, std::vector<std::string>>> jpegs = {
         {"jpeg 4:2:0", {}},
+        {"jpeg 4:2:2", {"-sample", "2x1"}},
         {"jpeg grey", {"-grayscale"}},
         {"jpeg 4:4:4 restarts", {"-sample", "1x1", "-restart", "1"}},
         {"jpeg progressive", {"-progressive"}},
