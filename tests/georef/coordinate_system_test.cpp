@@ -8,6 +8,7 @@
 
 #include "georef/coordinate_system.h"
 #include "georef/lonlat_batch.h"
+#include "georef/proj_module.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 
@@ -167,4 +168,33 @@ TEST(LonlatBatch, CountsPointsThatCannotBeTransformed) {
         EXPECT_NEAR(xy[0], -83.2, 0.1);
         EXPECT_TRUE(std::isfinite(xy[2 * count - 1]));
     }
+}
+
+TEST(CoordinateSystem, WhatIsNotTheProjModuleIsRefusedWithTheLoadersCause) {
+    test_support::temp_dir dir;
+    const std::string garbage = dir.file("garbage.so");
+    test_support::write_bytes(garbage, {'n', 'o', 't', ' ', 'E', 'L', 'F', '\n'});
+    for (const std::string& path : {dir.file("missing.so"), garbage, std::string(PLOTWRIGHT_PLATFORM_LIBRARY)}) {
+        std::string cause;
+        EXPECT_EQ(georef::load_proj_module(path, &cause), nullptr) << path;
+        EXPECT_NE(cause.find(path), std::string::npos) << path << ": " << cause;
+    }
+
+    // The module's own answers are what coordinate_system gives.
+    std::string cause;
+    const georef::proj_entry_points* points = georef::load_proj_module(PLOTWRIGHT_PROJ_MODULE, &cause);
+    ASSERT_NE(points, nullptr) << cause;
+    georef::proj_description description;
+    georef::proj_system* utm = points->create(kEsriUtm17, description, &cause);
+    ASSERT_NE(utm, nullptr) << cause;
+    const auto system = system_of(kEsriUtm17);
+    ASSERT_TRUE(system);
+    EXPECT_EQ(description.name, system->name());
+    EXPECT_EQ(description.identifier, "EPSG:32617");
+    double x[2] = {295000.0, 295000.0}, y[2] = {4120000.0, 4120000.0};
+    EXPECT_EQ(points->to_lonlat(utm, &x[0], &y[0], 1, 1), 0u);
+    EXPECT_EQ(system->to_lonlat(&x[1], &y[1], 1, 1), 0u);
+    EXPECT_EQ(x[0], x[1]);
+    EXPECT_EQ(y[0], y[1]);
+    points->destroy(utm);
 }
