@@ -160,3 +160,23 @@ TEST(CliCrs, GdalIsLoadedOnlyForPicturesThatMayCarryAPlace) {
     const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(report["fit"].toObject()["points"].toArray().size(), 5) << r.out;
 }
+
+TEST(CliCrs, ProjIsLoadedOnlyForFilesThatNameACoordinateSystem) {
+    const auto maps_proj = [](const test_support::process_result& r) {
+        return r.err.find("libplotwright_proj") != std::string::npos || r.err.find("libproj") != std::string::npos;
+    };
+    test_support::temp_dir dir;
+    tools::vertices river;
+    for (int i = 0; i < 20; ++i) river.emplace_back(-81.45 + 0.02 * i, 35.82 + 0.001 * i);
+    ASSERT_TRUE(tools::write_shapefile(dir.file("river.shp"), SHPT_ARC, {{river}}));
+    auto r = run_cli_seeing_libraries({"info", dir.file("river.shp"), "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_FALSE(maps_proj(r));
+
+    std::filesystem::create_directories(dir.file("utm"));
+    run("ogr2ogr", {"-s_srs", "EPSG:4326", "-t_srs", "EPSG:32617", dir.file("utm/river.shp"), dir.file("river.shp")});
+    r = run_cli_seeing_libraries({"info", dir.file("utm/river.shp"), "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(maps_proj(r));
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["crs"]["transformed"].toBool()) << r.out;
+}
