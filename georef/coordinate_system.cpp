@@ -3,6 +3,7 @@
 
 #include "georef/coordinate_system.h"
 
+#include <cmath>
 #include <mutex>
 
 #include "georef/proj_module.h"
@@ -26,6 +27,26 @@ const loaded_module& proj() {
             platform::module_path(PLOTWRIGHT_PROJ_MODULE_INSTALLED, PLOTWRIGHT_PROJ_MODULE_BUILD), &module.cause);
     });
     return module;
+}
+
+// The definitions of plain longitude and latitude on WGS 84 that nearly every .prj of such a
+// file holds (as GDAL and the ESRI programs write it), answered as PROJ answers them without
+// loading PROJ: such a file needs no transformation.
+constexpr const char* kPlainWgs84Wkt[] = {
+    R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)"
+    R"(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])",
+    R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)"
+    R"(PRIMEM["Greenwich",0.0],UNIT["Degree",0.017453292519943295]])",
+};
+
+bool is_plain_wgs84(const std::string& text) {
+    // WKT may end in white space (a .prj often ends in a line break); a code may not: PROJ
+    // takes what follows the code's digits as part of it.
+    if (text == "EPSG:4326") return true;
+    const std::size_t end = text.find_last_not_of(" \t\r\n") + 1;
+    for (const char* known : kPlainWgs84Wkt)
+        if (text.compare(0, end, known) == 0) return true;
+    return false;
 }
 
 }  // namespace
@@ -58,9 +79,15 @@ std::unique_ptr<coordinate_system> coordinate_system::from_definition(const std:
     };
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) return fail("the definition is empty");
 
+    std::unique_ptr<coordinate_system> system(new coordinate_system());
+    if (is_plain_wgs84(text)) {
+        system->m_strName = "WGS 84";
+        system->m_strId = "EPSG:4326";
+        system->m_bGeographic = system->m_bWgs84 = true;
+        return system;
+    }
     const loaded_module& module = proj();
     if (!module.points) return fail("PROJ cannot be loaded: " + module.cause);
-    std::unique_ptr<coordinate_system> system(new coordinate_system());
     proj_description description;
     system->m_pProj->points = module.points;
     system->m_pProj->system = module.points->create(text, description, cause);
@@ -73,7 +100,12 @@ std::unique_ptr<coordinate_system> coordinate_system::from_definition(const std:
 }
 
 std::size_t coordinate_system::to_lonlat(double* x, double* y, std::size_t count, std::size_t stride) const {
-    return m_pProj->points->to_lonlat(m_pProj->system, x, y, count, stride);
+    if (m_pProj->system) return m_pProj->points->to_lonlat(m_pProj->system, x, y, count, stride);
+    // Plain WGS 84 read without PROJ: the points stand as they are.
+    std::size_t failed = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(x[i * stride]) || !std::isfinite(y[i * stride])) ++failed;
+    return failed;
 }
 
 }  // namespace georef

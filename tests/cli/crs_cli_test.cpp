@@ -161,7 +161,7 @@ TEST(CliCrs, GdalIsLoadedOnlyForPicturesThatMayCarryAPlace) {
     EXPECT_EQ(report["fit"].toObject()["points"].toArray().size(), 5) << r.out;
 }
 
-TEST(CliCrs, ProjIsLoadedOnlyForFilesThatNameACoordinateSystem) {
+TEST(CliCrs, ProjIsLoadedOnlyForFilesInAnotherSystemThanPlainWgs84) {
     const auto maps_proj = [](const test_support::process_result& r) {
         return r.err.find("libplotwright_proj") != std::string::npos || r.err.find("libproj") != std::string::npos;
     };
@@ -169,14 +169,18 @@ TEST(CliCrs, ProjIsLoadedOnlyForFilesThatNameACoordinateSystem) {
     tools::vertices river;
     for (int i = 0; i < 20; ++i) river.emplace_back(-81.45 + 0.02 * i, 35.82 + 0.001 * i);
     ASSERT_TRUE(tools::write_shapefile(dir.file("river.shp"), SHPT_ARC, {{river}}));
-    auto r = run_cli_seeing_libraries({"info", dir.file("river.shp"), "--json"});
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_FALSE(maps_proj(r));
-
+    // Without a .prj, with the .prj ogr2ogr writes for WGS 84, and in UTM.
+    std::filesystem::create_directories(dir.file("wgs84"));
     std::filesystem::create_directories(dir.file("utm"));
+    run("ogr2ogr", {"-a_srs", "EPSG:4326", dir.file("wgs84/river.shp"), dir.file("river.shp")});
     run("ogr2ogr", {"-s_srs", "EPSG:4326", "-t_srs", "EPSG:32617", dir.file("utm/river.shp"), dir.file("river.shp")});
-    r = run_cli_seeing_libraries({"info", dir.file("utm/river.shp"), "--json"});
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_TRUE(maps_proj(r));
-    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["crs"]["transformed"].toBool()) << r.out;
+    for (const char* file : {"river.shp", "wgs84/river.shp", "utm/river.shp"}) {
+        const auto r = run_cli_seeing_libraries({"info", dir.file(file), "--json"});
+        EXPECT_EQ(r.exit_code, 0) << file;
+        const QJsonObject crs = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["crs"].toObject();
+        const bool utm = std::string(file).starts_with("utm");
+        EXPECT_EQ(maps_proj(r), utm) << file;
+        EXPECT_EQ(crs["transformed"].toBool(), utm) << file;
+        EXPECT_EQ(crs["id"].toString(), utm ? "EPSG:32617" : file == std::string("river.shp") ? "" : "EPSG:4326") << file;
+    }
 }
