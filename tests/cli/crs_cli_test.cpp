@@ -160,3 +160,27 @@ TEST(CliCrs, GdalIsLoadedOnlyForPicturesThatMayCarryAPlace) {
     const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(report["fit"].toObject()["points"].toArray().size(), 5) << r.out;
 }
+
+TEST(CliCrs, ProjIsLoadedOnlyForFilesInAnotherSystemThanPlainWgs84) {
+    const auto maps_proj = [](const test_support::process_result& r) {
+        return r.err.find("libplotwright_proj") != std::string::npos || r.err.find("libproj") != std::string::npos;
+    };
+    test_support::temp_dir dir;
+    tools::vertices river;
+    for (int i = 0; i < 20; ++i) river.emplace_back(-81.45 + 0.02 * i, 35.82 + 0.001 * i);
+    ASSERT_TRUE(tools::write_shapefile(dir.file("river.shp"), SHPT_ARC, {{river}}));
+    // Without a .prj, with the .prj ogr2ogr writes for WGS 84, and in UTM.
+    std::filesystem::create_directories(dir.file("wgs84"));
+    std::filesystem::create_directories(dir.file("utm"));
+    run("ogr2ogr", {"-a_srs", "EPSG:4326", dir.file("wgs84/river.shp"), dir.file("river.shp")});
+    run("ogr2ogr", {"-s_srs", "EPSG:4326", "-t_srs", "EPSG:32617", dir.file("utm/river.shp"), dir.file("river.shp")});
+    for (const char* file : {"river.shp", "wgs84/river.shp", "utm/river.shp"}) {
+        const auto r = run_cli_seeing_libraries({"info", dir.file(file), "--json"});
+        EXPECT_EQ(r.exit_code, 0) << file;
+        const QJsonObject crs = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["crs"].toObject();
+        const bool utm = std::string(file).starts_with("utm");
+        EXPECT_EQ(maps_proj(r), utm) << file;
+        EXPECT_EQ(crs["transformed"].toBool(), utm) << file;
+        EXPECT_EQ(crs["id"].toString(), utm ? "EPSG:32617" : file == std::string("river.shp") ? "" : "EPSG:4326") << file;
+    }
+}

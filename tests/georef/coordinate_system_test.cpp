@@ -8,6 +8,7 @@
 
 #include "georef/coordinate_system.h"
 #include "georef/lonlat_batch.h"
+#include "georef/proj_module.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 
@@ -166,5 +167,42 @@ TEST(LonlatBatch, CountsPointsThatCannotBeTransformed) {
         EXPECT_EQ(batch.finish(), 2u) << count;
         EXPECT_NEAR(xy[0], -83.2, 0.1);
         EXPECT_TRUE(std::isfinite(xy[2 * count - 1]));
+    }
+}
+
+TEST(CoordinateSystem, AnswersAsTheProjModuleAndRefusesWhatIsNotTheModule) {
+    test_support::temp_dir dir;
+    const std::string garbage = dir.file("garbage.so");
+    test_support::write_bytes(garbage, {'n', 'o', 't', ' ', 'E', 'L', 'F', '\n'});
+    for (const std::string& path : {dir.file("missing.so"), garbage, std::string(PLOTWRIGHT_PLATFORM_LIBRARY)}) {
+        std::string cause;
+        EXPECT_EQ(georef::load_proj_module(path, &cause), nullptr) << path;
+        EXPECT_NE(cause.find(path), std::string::npos) << path << ": " << cause;
+    }
+
+    // Plain WGS 84 is answered without the module; every answer is the module's own.
+    std::string cause;
+    const georef::proj_entry_points* points = georef::load_proj_module(PLOTWRIGHT_PROJ_MODULE, &cause);
+    ASSERT_NE(points, nullptr) << cause;
+    const std::string esri_wgs84_long_unit =
+        std::string(kEsriWgs84).replace(std::string(kEsriWgs84).find("0.0174532925199433"), 18, "0.017453292519943295");
+    for (const std::string& text : {std::string(kEsriUtm17), std::string(kEsriWgs84), std::string(kEsriWgs84) + "\r\n",
+                                   esri_wgs84_long_unit, std::string("EPSG:4326"), std::string("EPSG:4326 ")}) {
+        georef::proj_description description;
+        georef::proj_system* read = points->create(text, description, &cause);
+        ASSERT_NE(read, nullptr) << text << ": " << cause;
+        const auto system = system_of(text);
+        ASSERT_TRUE(system);
+        EXPECT_EQ(description.name, system->name()) << text;
+        EXPECT_EQ(description.identifier, system->identifier()) << text;
+        EXPECT_EQ(description.geographic, system->is_geographic()) << text;
+        EXPECT_EQ(description.wgs84_degrees, system->is_wgs84_degrees()) << text;
+        double x[2] = {295000.0, 295000.0}, y[2] = {4120000.0, 4120000.0};
+        if (system->is_geographic()) x[0] = x[1] = -81.25, y[0] = y[1] = 36.5;
+        EXPECT_EQ(points->to_lonlat(read, &x[0], &y[0], 1, 1), 0u) << text;
+        EXPECT_EQ(system->to_lonlat(&x[1], &y[1], 1, 1), 0u) << text;
+        EXPECT_EQ(x[0], x[1]) << text;
+        EXPECT_EQ(y[0], y[1]) << text;
+        points->destroy(read);
     }
 }
