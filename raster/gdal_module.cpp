@@ -234,7 +234,7 @@ bool read_place(const std::string& path, picture_place& place) {
 
 }  // namespace model
 
-extern "C" __attribute__((visibility("default"))) const model::gdal_entry_points* plotwright_gdal_entry_points() {
+extern "C" __attribute__((visibility("default"))) const void* plotwright_gdal_entry_points() {
     static const model::gdal_entry_points points{model::kGdalEntryPointsVersion, model::read_pixels, model::read_size,
                                                  model::read_place};
     return &points;

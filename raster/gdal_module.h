@@ -20,7 +20,8 @@ struct gdal_entry_points {
     bool (*read_place)(const std::string& path, picture_place& place);
 };
 
-// The name of the module's one exported function, returning its entry points.
+// The name of the module's one exported function, returning its entry points (as const void*,
+// the form platform::load_module calls).
 constexpr const char* kGdalEntryPointsSymbol = "plotwright_gdal_entry_points";
 
 // Loads the module at the path (each call anew) and returns its entry points; none, cause

@@ -3,8 +3,6 @@
 
 #include "raster/gdal_picture.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "nimbra/image/image.h"
+#include "platform/shared_module.h"
 #include "platform/ui_service.h"
 #include "raster/gdal_module.h"
 
@@ -27,18 +26,6 @@ std::string lower(std::string text) {
     return text;
 }
 
-// Where the module lies: beside an installed program, as the install puts it; else where
-// the build made it.
-std::string module_path() {
-    std::error_code ec;
-    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path installed = program.parent_path() / PLOTWRIGHT_GDAL_MODULE_INSTALLED;
-        if (fs::exists(installed, ec)) return installed.string();
-    }
-    return PLOTWRIGHT_GDAL_MODULE_BUILD;
-}
-
 struct loaded_module {
     const gdal_entry_points* points = nullptr;
     std::string cause;
@@ -48,7 +35,8 @@ struct loaded_module {
 loaded_module& gdal() {
     static loaded_module module;
     static std::once_flag once;
-    std::call_once(once, [] { module.points = load_gdal_module(module_path(), &module.cause); });
+    std::call_once(once, [] { module.points = load_gdal_module(
+            platform::module_path(PLOTWRIGHT_GDAL_MODULE_INSTALLED, PLOTWRIGHT_GDAL_MODULE_BUILD), &module.cause); });
     return module;
 }
 
@@ -63,32 +51,12 @@ void warn_once(loaded_module& module) {
 }  // namespace
 
 const gdal_entry_points* load_gdal_module(const std::string& path, std::string* cause) {
-    const auto fail = [cause](const std::string& why) -> const gdal_entry_points* {
-        if (cause) *cause = why;
-        return nullptr;
+    const auto accept = [](const void* entry_points) {
+        const auto* points = static_cast<const gdal_entry_points*>(entry_points);
+        return points->version == kGdalEntryPointsVersion && points->read_pixels && points->read_size &&
+               points->read_place;
     };
-    dlerror();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* error = dlerror();
-        return fail(error ? error : path + ": cannot be opened");
-    }
-    using entry_function = const gdal_entry_points* (*)();
-    const auto entry = reinterpret_cast<entry_function>(dlsym(handle, kGdalEntryPointsSymbol));
-    if (!entry) {
-        // Copied before dlclose, which frees the loader's message.
-        const char* error = dlerror();
-        const std::string why = error ? error : path + ": no " + kGdalEntryPointsSymbol;
-        dlclose(handle);
-        return fail(why);
-    }
-    const gdal_entry_points* points = entry();
-    if (!points || points->version != kGdalEntryPointsVersion || !points->read_pixels || !points->read_size ||
-        !points->read_place) {
-        dlclose(handle);
-        return fail(path + ": a module of another build (entry points of another version)");
-    }
-    return points;
+    return static_cast<const gdal_entry_points*>(platform::load_module(path, kGdalEntryPointsSymbol, accept, cause));
 }
 
 bool has_georeferencing_side_file(const std::string& path) {
