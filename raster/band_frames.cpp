@@ -25,6 +25,9 @@ constexpr int kMaxBands = 3;
 // The rows below the last frame row are read in bands this high.
 constexpr int kCheckRows = 16;
 constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
+// The row of a slot that holds no band, and of one still being made.
+constexpr int kFree = -1;
+constexpr int kPreparing = -2;
 
 // Reads the rest of the picture, below the frames, so that a picture cut short or damaged
 // there fails as it fails to load whole.
@@ -45,7 +48,7 @@ bool read_rest(band_reader& reader, image& scratch) {
 struct band_frames::pool {
     struct slot {
         jpg_image band;
-        int row = -1;  // the frame row it holds or is being read into; -1 when free
+        int row = kFree;  // the frame row it holds or is being read into, else kFree or kPreparing
         bool ready = false;
         int unfinished = 0;  // frames of the band not yet encoded
     };
@@ -79,8 +82,20 @@ struct band_frames::pool {
     pool(band_reader& r, const frame_grid& g, int q, int threads)
         : reader(r), grid(g), quality(q), slots(static_cast<std::size_t>(std::min(kMaxBands, threads + 1))),
           results(static_cast<std::size_t>(g.frame_count())) {
+        for (std::size_t i = 1; i < slots.size(); ++i) slots[i].row = kPreparing;
         reading = std::thread([this] { read_all(); });
         for (int i = 2; i < threads; ++i) encoders.emplace_back([this] { encode_all(); });
+        // While the first band is read, the other slots are made here: touching a band's
+        // memory for the first time is no small part of reading it.
+        const auto& header = reader.get_header();
+        for (std::size_t i = 1; i < slots.size(); ++i) {
+            jpg_image& band = slots[i].band;
+            if (band.create(header.width, grid.frame_height, header.bit_count, header.image_type))
+                std::fill(band.row(0), band.row(0) + band.get_info().biSizeImage, std::uint8_t{0});
+            std::lock_guard<std::mutex> hold(lock);
+            slots[i].row = kFree;
+            slot_freed.notify_one();
+        }
     }
 
     ~pool() {
@@ -106,7 +121,7 @@ struct band_frames::pool {
 
     int free_slot() const {
         for (std::size_t i = 0; i < slots.size(); ++i)
-            if (slots[i].row < 0) return static_cast<int>(i);
+            if (slots[i].row == kFree) return static_cast<int>(i);
         return -1;
     }
 
@@ -142,7 +157,7 @@ struct band_frames::pool {
             held.lock();
             if (!read) {
                 fail(std::int64_t{s.row} * grid.columns, reader.get_error(), true, error);
-                s.row = -1;
+                s.row = kFree;
                 return;
             }
             s.ready = true;
@@ -159,12 +174,18 @@ struct band_frames::pool {
             error = std::current_exception();
         }
         held.lock();
-        if (read) {
-            read_through = true;
-            frames_moved.notify_all();
-        } else {
+        if (!read) {
             fail(grid.frame_count() - 1, reader.get_error(), true, error);
+            return;
         }
+        read_through = true;
+        frames_moved.notify_all();
+        // Nothing is left to read: the last band's frames go faster with one more encoder.
+        while (!stopping)
+            if (slot* s = next_to_encode())
+                encode(held, *s);
+            else
+                return;
     }
 
     // The band of the next frame to encode, when that frame can be started.
@@ -207,7 +228,7 @@ struct band_frames::pool {
             fail(frame, why, false, error);
         }
         if (--s.unfinished == 0) {
-            s.row = -1;
+            s.row = kFree;
             s.ready = false;
             slot_freed.notify_one();
         }
