@@ -246,12 +246,7 @@ void jpegs() {
 void rre(const std::string& name, int columns, int rows, int frame_width, int frame_height, int bits) {
     write_layer out;
     auto& h = out.get_header();
-    h.set_count_latitude_frames(columns);
-    h.set_count_longitude_frames(rows);
-    h.set_size_latitude_frame(frame_width);
-    h.set_size_longitude_frame(frame_height);
-    h.set_width_layer_image(columns * frame_width);
-    h.set_height_layer_image(rows * frame_height);
+    h.set_frame_grid(columns, rows, frame_width, frame_height);
     const double t[12] = {1e-4, 0, 37.6, 0, -1e-4, 55.75, 1e4, 0, -376000, 0, -1e4, 557500};
     for (int i = 0; i < 12; ++i) out.get_transform()[i] = t[i];
     for (int i = 0; i < columns * rows; ++i) {

@@ -30,12 +30,7 @@ bool refuse(const char* message, std::string* cause, const std::string& why) {
 // The header of the layer the grid's frames make, through the transformation.
 void fill_header(write_layer& layer, const frame_grid& grid, const georef::CTrRSS& transform) {
     auto& header = layer.get_header();
-    header.set_count_latitude_frames(grid.columns);
-    header.set_count_longitude_frames(grid.rows);
-    header.set_size_latitude_frame(grid.frame_width);
-    header.set_size_longitude_frame(grid.frame_height);
-    header.set_width_layer_image(grid.covered_width());
-    header.set_height_layer_image(grid.covered_height());
+    header.set_frame_grid(grid.columns, grid.rows, grid.frame_width, grid.frame_height);
     const auto& direct = transform.GetDirect();
     const auto& inverse = transform.GetInverse();
     auto coefficients = layer.get_transform();

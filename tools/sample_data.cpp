@@ -51,12 +51,7 @@ int write_sample_rre(const std::string& path) {
     constexpr int width = columns * frame_width, height = rows * frame_height;
     write_layer out;
     auto& h = out.get_header();
-    h.set_count_latitude_frames(columns);
-    h.set_count_longitude_frames(rows);
-    h.set_size_latitude_frame(frame_width);
-    h.set_size_longitude_frame(frame_height);
-    h.set_width_layer_image(width);
-    h.set_height_layer_image(height);
+    h.set_frame_grid(columns, rows, frame_width, frame_height);
 
     // One pixel is 1e-4 degrees, north up, the picture's top-left corner at 37.6 E 55.75 N.
     const double step = 1e-4, west = 37.6, north = 55.75;

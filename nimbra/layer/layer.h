@@ -51,6 +51,15 @@ public:
         void set_count_latitude_frames(int value) { count_latitude_frames = value; }
         void set_size_longitude_frame(int value) { size_longitude_frame = value; }
         void set_size_latitude_frame(int value) { size_latitude_frame = value; }
+        // A layer of columns x rows frames of one size, covering exactly what they cover.
+        void set_frame_grid(int columns, int rows, int frame_width, int frame_height) {
+            count_latitude_frames = columns;
+            count_longitude_frames = rows;
+            size_latitude_frame = frame_width;
+            size_longitude_frame = frame_height;
+            width_layer_image = columns * frame_width;
+            height_layer_image = rows * frame_height;
+        }
 
         int get_layer_type() const { return layer_type; }
         double get_min_latitude() const { return min_latitude; }

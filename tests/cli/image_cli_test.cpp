@@ -46,12 +46,7 @@ std::vector<std::uint8_t> frame_body(int i) {
 std::string write_layer_file(const test_support::temp_dir& dir, const std::vector<std::uint8_t>& first = {}) {
     write_layer w;
     auto& h = w.get_header();
-    h.set_count_latitude_frames(2);
-    h.set_count_longitude_frames(2);
-    h.set_size_latitude_frame(40);
-    h.set_size_longitude_frame(30);
-    h.set_width_layer_image(80);
-    h.set_height_layer_image(60);
+    h.set_frame_grid(2, 2, 40, 30);
     for (int i = 0; i < 4; ++i) {
         const auto body = i == 0 && !first.empty() ? first : frame_body(i);
         w.put_frame(body.data(), body.size());

@@ -20,12 +20,7 @@ std::string write_sample(const test_support::temp_dir& dir) {
     h.set_max_latitude(60.25);
     h.set_min_longitude(-179.75);
     h.set_max_longitude(179.5);
-    h.set_count_latitude_frames(2);
-    h.set_count_longitude_frames(1);
-    h.set_size_latitude_frame(64);
-    h.set_size_longitude_frame(48);
-    h.set_width_layer_image(128);
-    h.set_height_layer_image(48);
+    h.set_frame_grid(2, 1, 64, 48);
     auto t = w.get_transform();
     for (int i = 0; i < 12; ++i) t[i] = 0.1 * (i + 1) + (i == 4 ? 1e-17 : 0.0);
     w.put_frame("abcdefg", 7);

@@ -55,12 +55,7 @@ std::unique_ptr<write_layer> jpeg_layer(int columns, int rows, int fw, int fh, b
                                         std::vector<std::vector<std::uint8_t>> bodies = {}) {
     auto w = std::make_unique<write_layer>();
     auto& h = w->get_header();
-    h.set_count_latitude_frames(columns);
-    h.set_count_longitude_frames(rows);
-    h.set_size_latitude_frame(fw);
-    h.set_size_longitude_frame(fh);
-    h.set_width_layer_image(columns * fw);
-    h.set_height_layer_image(rows * fh);
+    h.set_frame_grid(columns, rows, fw, fh);
     for (int i = 0; i < columns * rows; ++i) {
         const auto body = i < static_cast<int>(bodies.size()) ? bodies[i] : frame_jpeg(fw, fh, i % 6, grey);
         w->put_frame(body.data(), body.size());

@@ -11,12 +11,7 @@ namespace {
 
 void make_grid(write_layer& w, int columns, int rows, int frame_width, int frame_height) {
     auto& h = w.get_header();
-    h.set_count_latitude_frames(columns);
-    h.set_count_longitude_frames(rows);
-    h.set_size_latitude_frame(frame_width);
-    h.set_size_longitude_frame(frame_height);
-    h.set_width_layer_image(columns * frame_width);
-    h.set_height_layer_image(rows * frame_height);
+    h.set_frame_grid(columns, rows, frame_width, frame_height);
     for (int i = 0; i < columns * rows; ++i) {
         const unsigned char byte = static_cast<unsigned char>(i);
         w.put_frame(&byte, 1);

@@ -61,12 +61,7 @@ struct layer_file {
     explicit layer_file(int broken = -1) {
         write_layer w;
         auto& h = w.get_header();
-        h.set_count_latitude_frames(columns);
-        h.set_count_longitude_frames(rows);
-        h.set_size_latitude_frame(frame_width);
-        h.set_size_longitude_frame(frame_height);
-        h.set_width_layer_image(layer_width);
-        h.set_height_layer_image(layer_height);
+        h.set_frame_grid(columns, rows, frame_width, frame_height);
         for (int i = 0; i < columns * rows; ++i) {
             const auto body = i == broken ? std::vector<std::uint8_t>(300, 0x5A) : frame_jpeg(i);
             w.put_frame(body.data(), body.size());
