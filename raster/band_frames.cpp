@@ -9,13 +9,16 @@
 
 #include "nimbra/image/band_reader.h"
 #include "nimbra/image/jpg_image.h"
+#include "nimbra/image/ycc_band.h"
 #include "platform/file.h"
 
 namespace model {
 
 using tarvel_tech::nimbra::band_reader;
 using tarvel_tech::nimbra::image;
+using tarvel_tech::nimbra::jpg_band_reader;
 using tarvel_tech::nimbra::jpg_image;
+using tarvel_tech::nimbra::ycc_band;
 
 namespace {
 
@@ -39,15 +42,19 @@ bool read_rest(band_reader& reader, image& scratch) {
 
 }  // namespace
 
-// The threads and what they share. One thread only reads: band after band into free slots,
-// in order, then the rows below the frames; reading is the one part that cannot be shared
-// out, so it never waits for anything but a free slot. The frames are encoded in index
-// order by whoever comes for one: the thread asking for frames (next_frame) encodes while
-// its frame is not there, and any further threads encode beside it. A slot is free again
-// once every frame of its band is encoded; bodies wait in their frame's place until taken.
+// The threads and what they share. One thread reads: band after band into free slots, in
+// order, then the rows below the frames; reading is the one part that cannot be shared out,
+// so when it has no free slot it encodes frames rather than wait, and once everything is read
+// it helps encode the last band. The frames are encoded in index order by whoever comes for
+// one: the thread asking for frames (next_frame) encodes while its frame is not there, and
+// any further threads encode beside it. A slot is free again once every frame of its band is
+// encoded; bodies wait in their frame's place until taken. A colour JPEG is read as its
+// planes of luma and chroma, so that smoothing the chroma and turning the planes into pixels
+// (a part of the decoding that can be shared out) is done frame by frame by the encoders.
 struct band_frames::pool {
     struct slot {
         jpg_image band;
+        ycc_band planes;
         int row = kFree;  // the frame row it holds or is being read into, else kFree or kPreparing
         bool ready = false;
         int unfinished = 0;  // frames of the band not yet encoded
@@ -58,6 +65,7 @@ struct band_frames::pool {
     };
 
     band_reader& reader;
+    jpg_band_reader* const planar;  // the reader when it gives planes
     const frame_grid grid;
     const int quality;
 
@@ -80,7 +88,7 @@ struct band_frames::pool {
     std::vector<std::thread> encoders;
 
     pool(band_reader& r, const frame_grid& g, int q, int threads)
-        : reader(r), grid(g), quality(q), slots(static_cast<std::size_t>(std::min(kMaxBands, threads + 1))),
+        : reader(r), planar(planar_reader(r)), grid(g), quality(q), slots(static_cast<std::size_t>(std::min(kMaxBands, threads + 1))),
           results(static_cast<std::size_t>(g.frame_count())) {
         for (std::size_t i = 1; i < slots.size(); ++i) slots[i].row = kPreparing;
         reading = std::thread([this] { read_all(); });
@@ -89,9 +97,13 @@ struct band_frames::pool {
         // memory for the first time is no small part of reading it.
         const auto& header = reader.get_header();
         for (std::size_t i = 1; i < slots.size(); ++i) {
-            jpg_image& band = slots[i].band;
-            if (band.create(header.width, grid.frame_height, header.bit_count, header.image_type))
-                std::fill(band.row(0), band.row(0) + band.get_info().biSizeImage, std::uint8_t{0});
+            if (planar) {
+                planar->prepare_ycc_band(slots[i].planes, grid.frame_height);
+            } else {
+                jpg_image& band = slots[i].band;
+                if (band.create(header.width, grid.frame_height, header.bit_count, header.image_type))
+                    std::fill(band.row(0), band.row(0) + band.get_info().biSizeImage, std::uint8_t{0});
+            }
             std::lock_guard<std::mutex> hold(lock);
             slots[i].row = kFree;
             slot_freed.notify_one();
@@ -132,6 +144,11 @@ struct band_frames::pool {
         return nullptr;
     }
 
+    static jpg_band_reader* planar_reader(band_reader& r) {
+        auto* jpeg = dynamic_cast<jpg_band_reader*>(&r);
+        return jpeg && jpeg->gives_planes() ? jpeg : nullptr;
+    }
+
     // Bands are read no further ahead of next_frame than the slots reach, so that bodies
     // waiting to be taken stay within a few frame rows too.
     bool may_read() const { return rows_read < taken / grid.columns + static_cast<std::int64_t>(slots.size()) + 1; }
@@ -140,9 +157,12 @@ struct band_frames::pool {
         std::unique_lock<std::mutex> held(lock);
         while (rows_read < grid.rows) {
             int i = -1;
-            slot_freed.wait(held, [&] {
-                return stopping || failed_from != kNone || (may_read() && (i = free_slot()) >= 0);
-            });
+            // With no slot to read into, frames are encoded meanwhile rather than waited for.
+            while (!stopping && failed_from == kNone && !(may_read() && (i = free_slot()) >= 0))
+                if (slot* s = next_to_encode())
+                    encode(held, *s);
+                else
+                    slot_freed.wait(held);
             if (stopping || failed_from != kNone) return;
             slot& s = slots[static_cast<std::size_t>(i)];
             s.row = rows_read++;
@@ -150,7 +170,8 @@ struct band_frames::pool {
             bool read = false;
             std::exception_ptr error;
             try {
-                read = reader.read_band(s.band, grid.frame_height);
+                read = planar ? planar->read_ycc_band(s.planes, grid.frame_height)
+                              : reader.read_band(s.band, grid.frame_height);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -214,8 +235,9 @@ struct band_frames::pool {
         bool encoded = false;
         std::exception_ptr error;
         try {
-            encoded = encode_frame(s.band, column * grid.frame_width, 0, grid.frame_width, grid.frame_height, quality,
-                                   body, why);
+            encoded = planar ? encode_planes(s.planes, column, body, why)
+                             : encode_frame(s.band, column * grid.frame_width, 0, grid.frame_width, grid.frame_height,
+                                            quality, body, why);
         } catch (...) {
             error = std::current_exception();
         }
@@ -232,6 +254,15 @@ struct band_frames::pool {
             s.ready = false;
             slot_freed.notify_one();
         }
+    }
+
+    bool encode_planes(const ycc_band& planes, int column, std::vector<std::uint8_t>& body, std::string& why) const {
+        jpg_image frame;
+        if (!planes.to_bgr(column * grid.frame_width, grid.frame_width, frame)) {
+            why = "no memory is left for the frame";
+            return false;
+        }
+        return encode_frame(frame, quality, body, why);
     }
 
     // The next frame's body, once it is there, encoding frames meanwhile; false from the
@@ -272,7 +303,13 @@ std::unique_ptr<band_frames> band_frames::open(const std::string& path, picture_
                                                std::string& error) {
     std::unique_ptr<band_reader> reader;
     switch (kind) {
-        case picture_kind::jpeg: reader = std::make_unique<tarvel_tech::nimbra::jpg_band_reader>(); break;
+        case picture_kind::jpeg: {
+            auto jpeg = std::make_unique<jpg_band_reader>();
+            // Planes pay only when other threads turn them into pixels.
+            jpeg->prefer_planes((threads < 1 ? default_threads() : threads) > 1);
+            reader = std::move(jpeg);
+            break;
+        }
         case picture_kind::bitmap: reader = std::make_unique<tarvel_tech::nimbra::bmp_band_reader>(); break;
         case picture_kind::none: error = "not a JPEG or BMP picture"; return nullptr;
     }

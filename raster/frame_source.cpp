@@ -48,6 +48,10 @@ bool encode_frame(const image& picture, int left, int top, int width, int height
     } else {
         frame.take_over(*cut);
     }
+    return encode_frame(frame, quality, body, error);
+}
+
+bool encode_frame(jpg_image& frame, int quality, std::vector<std::uint8_t>& body, std::string& error) {
     frame.get_exinfo().quality = static_cast<std::uint8_t>(quality);
     platform::CMemFile file(kBodyStep);
     if (!frame.encode(&file)) {

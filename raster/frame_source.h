@@ -8,6 +8,7 @@
 
 namespace tarvel_tech::nimbra {
 class image;
+class jpg_image;
 }
 
 namespace model {
@@ -45,6 +46,9 @@ public:
 // reason in error, when it cannot be encoded.
 bool encode_frame(const tarvel_tech::nimbra::image& picture, int left, int top, int width, int height, int quality,
                   std::vector<std::uint8_t>& body, std::string& error);
+// A frame already cut out, in colour or grey, encoded as above.
+bool encode_frame(tarvel_tech::nimbra::jpg_image& frame, int quality, std::vector<std::uint8_t>& body,
+                  std::string& error);
 
 // The frames of a picture held whole in memory, cut out and encoded one by one as they are
 // asked for. The picture must outlive the source and stay as it is meanwhile.

@@ -18,6 +18,7 @@ namespace tarvel_tech::nimbra {
 namespace jpeg_detail {
 class jpeg_reader;
 }
+class ycc_band;
 
 // Reads a picture top to bottom in bands of rows, holding no more of it than one band, so
 // that a picture larger than memory can be cut into frames. A band is an image of the
@@ -65,17 +66,36 @@ protected:
 // JPEG decoded scanline by scanline as bands are read, never whole. libjpeg keeps a few
 // rows of its own; only a progressive or multi-scan file makes it hold every coefficient of
 // the picture (about as much as the decoded picture).
+//
+// A colour picture may also be read as its planes of luma and chroma (ycc_band), leaving the
+// smoothing of the chroma and the turn into pixels to whoever needs the pixels: that part of
+// the decoding can then run on other threads than the reading.
 class NIMBRA_API jpg_band_reader : public band_reader {
 public:
     jpg_band_reader();
     ~jpg_band_reader() override;
+
+    // Before open: read the picture as planes when it can be.
+    void prefer_planes(bool prefer) { prefer_planes_ = prefer; }
     bool open(platform::CFile* file) override;
+    // After open: whether bands come as planes (read_ycc_band); read_band still serves.
+    bool gives_planes() const { return planes_ != nullptr; }
+    // As read_band, the band made the next rows as planes.
+    bool read_ycc_band(ycc_band& band, int rows);
+    // Gives the band's planes room for bands of rows rows, their memory touched, so that
+    // reading into it costs no first touches.
+    void prepare_ycc_band(ycc_band& band, int rows) const;
 
 protected:
     bool read_rows(image& band, int count) override;
 
 private:
+    struct plane_rows;
+    bool next_planes(ycc_band& band, int count);
+
     std::unique_ptr<jpeg_detail::jpeg_reader> reader_;
+    bool prefer_planes_ = false;
+    std::unique_ptr<plane_rows> planes_;
 };
 
 // Bitmap rows read band by band from the file: bottom-up files by seeking to each band,

@@ -28,7 +28,29 @@ jpeg_reader::~jpeg_reader() {
 
 bool jpeg_reader::read_header() { return !created_ && (header_step() || failed()); }
 
-bool jpeg_reader::start(bool checking_only) { return created_ && (start_step(checking_only) || failed()); }
+bool jpeg_reader::start(bool checking_only) { return created_ && (start_step(checking_only, false) || failed()); }
+
+bool jpeg_reader::can_give_planes() const {
+#ifdef LIBJPEG_TURBO_VERSION_NUMBER
+    if (!created_ || cinfo_.jpeg_color_space != JCS_YCbCr || cinfo_.num_components != 3 || cinfo_.progressive_mode ||
+        cinfo_.arith_code || cinfo_.CCIR601_sampling || !cinfo_.do_fancy_upsampling)
+        return false;
+    const jpeg_component_info* c = cinfo_.comp_info;
+    for (int i = 1; i < 3; ++i)
+        if (c[i].h_samp_factor != 1 || c[i].v_samp_factor != 1) return false;
+    const int h = c[0].h_samp_factor, v = c[0].v_samp_factor;
+    if (!((h == 1 && v == 1) || (h == 2 && v == 1) || (h == 2 && v == 2))) return false;
+    // Narrower chroma is replicated rather than smoothed.
+    return (cinfo_.image_width + h - 1) / h > 2;
+#else
+    // Other libraries smooth chroma in their own ways.
+    return false;
+#endif
+}
+
+bool jpeg_reader::start_planes() { return created_ && can_give_planes() && (start_step(false, true) || failed()); }
+
+bool jpeg_reader::read_planes(JSAMPIMAGE planes) { return created_ && (planes_step(planes) || failed()); }
 
 bool jpeg_reader::read_rows(std::uint8_t* const* rows, int count) {
     return created_ && (rows_step(rows, count) || failed());
@@ -117,8 +139,12 @@ bool jpeg_reader::header_step() {
     return true;
 }
 
-bool jpeg_reader::start_step(bool checking_only) {
+bool jpeg_reader::start_step(bool checking_only, bool planes) {
     if (setjmp(m_.jump)) return false;
+    if (planes) {
+        cinfo_.raw_data_out = TRUE;
+        cinfo_.out_color_space = JCS_YCbCr;
+    }
     if (checking_only) {
         // The entropy decoding is the same at any size; an eighth spares the rest.
         cinfo_.scale_num = 1;
@@ -161,6 +187,14 @@ bool jpeg_reader::rows_step(std::uint8_t* const* rows, int count) {
         if (data_ended_early()) return false;
     }
     return true;
+}
+
+bool jpeg_reader::planes_step(JSAMPIMAGE planes) {
+    if (setjmp(m_.jump)) return false;
+    if (cinfo_.output_scanline >= cinfo_.output_height) ERREXIT(&cinfo_, JERR_TOO_LITTLE_DATA);
+    const JDIMENSION lines = static_cast<JDIMENSION>(cinfo_.max_v_samp_factor * DCTSIZE);
+    if (jpeg_read_raw_data(&cinfo_, planes, lines) != lines) ERREXIT(&cinfo_, JERR_TOO_LITTLE_DATA);
+    return !data_ended_early();
 }
 
 bool jpeg_reader::finish_step() {

@@ -26,6 +26,17 @@ public:
     // Starts decompressing; checking only decodes the data at an eighth of the size, to learn
     // whether every row is present without building the picture.
     bool start(bool checking_only = false);
+    // After read_header: whether the picture can be read as its planes of luma and chroma
+    // (read_planes) and turned into pixels by ycc_band exactly as libjpeg would: one
+    // sequential scan of YCbCr whose chroma is sampled 1:1, 2:1 or 2:2 and spans more than
+    // two samples across.
+    bool can_give_planes() const;
+    // Starts decompressing into planes instead of pixels.
+    bool start_planes();
+    // The next iMCU row of every component into planes[c] (max_v_samp_factor * 8 rows of the
+    // component's padded width); false also when the data ended before it.
+    bool read_planes(JSAMPIMAGE planes);
+    const jpeg_decompress_struct& info() const { return cinfo_; }
     // The next count rows, top first, each into its own row of row_bytes() bytes. False
     // also when the data ended before them.
     bool read_rows(std::uint8_t* const* rows, int count);
@@ -42,7 +53,8 @@ public:
 
 private:
     bool header_step();
-    bool start_step(bool checking_only);
+    bool start_step(bool checking_only, bool planes);
+    bool planes_step(JSAMPIMAGE planes);
     bool rows_step(std::uint8_t* const* rows, int count);
     bool finish_step();
     // Winds down after a step answered false, rethrowing a parked platform error.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "nimbra/image/band_reader.h"
 #include "nimbra/image/bmp_image.h"
 #include "nimbra/image/jpg_image.h"
+#include "nimbra/image/ycc_band.h"
 #include "platform/endian.h"
 #include "platform/mem_file.h"
 #include "tests/nimbra/image/jpeg_bytes.h"
@@ -21,6 +23,7 @@ using tarvel_tech::nimbra::image;
 using tarvel_tech::nimbra::jpg_band_reader;
 using tarvel_tech::nimbra::jpg_image;
 using tarvel_tech::nimbra::picture_header;
+using tarvel_tech::nimbra::ycc_band;
 
 namespace {
 
@@ -202,6 +205,124 @@ TEST(BandReader, HeaderAndBandsAreWhatTheWholeDecodeGives) {
             }
             EXPECT_TRUE(reader->at_end()) << reader->get_error();
             EXPECT_EQ(top, height);
+        }
+    }
+}
+
+// Planes turned into pixels, whole rows or any columns of them, and bands read as pixels
+// through the planes: byte for byte what libjpeg's own decoding gives, at the picture's
+// edges and the bands' edges alike. Pictures libjpeg would smooth differently (grey, CMYK,
+// progressive, chroma two samples wide) are read as pixels.
+TEST(BandReader, PlanesGiveThePixelsOfTheWholeDecode) {
+    std::vector<sample> jpegs;
+    for (const sample& s : samples())
+        if (!s.bitmap) jpegs.push_back(s);
+    test_support::temp_dir dir;
+    for (const int narrow : {5, 4}) {
+        write_ppm(dir.file("narrow.ppm"), structured_picture(narrow, 9));
+        run_tool("cjpeg", {"-outfile", dir.file("narrow.jpg"), dir.file("narrow.ppm")});
+        jpegs.push_back({"jpeg 4:2:0 " + std::to_string(narrow) + " wide", test_support::read_bytes(dir.file("narrow.jpg")), false});
+    }
+    for (const bool vectors : {true, false})
+    for (const sample& s : jpegs) {
+        SCOPED_TRACE(s.name + (ycc_band::use_vectors(vectors) ? ", vectors" : ", portable"));
+        const auto whole = whole_picture(s);
+        const int w = whole->get_info().biWidth, h = whole->get_info().biHeight;
+        const bool planar = s.name.find("4:") != std::string::npos && s.name.find("4 wide") == std::string::npos;
+        for (const int rows : {1, 2, 15, 37}) {
+            SCOPED_TRACE(rows);
+            platform::CMemFile file(s.bytes.data(), s.bytes.size());
+            jpg_band_reader reader;
+            reader.prefer_planes(true);
+            ASSERT_TRUE(reader.open(&file)) << reader.get_error();
+            ASSERT_EQ(reader.gives_planes(), planar);
+            if (!planar) continue;
+            ycc_band band;
+            jpg_image pixels;
+            int top = 0;
+            // Every other band is read as pixels.
+            for (int i = 0; !reader.at_end(); ++i) {
+                int got = 0;
+                if (i % 2 == 0) {
+                    ASSERT_TRUE(reader.read_ycc_band(band, rows)) << reader.get_error();
+                    got = band.rows;
+                    for (const auto& [left, count] : std::vector<std::pair<int, int>>{{0, w}, {1, w - 2}, {2, w - 2}, {w - 3, 3}}) {
+                        ASSERT_TRUE(band.to_bgr(left, count, pixels));
+                        for (int y = 0; y < got; ++y)
+                            ASSERT_EQ(std::memcmp(pixels.row(got - 1 - y), whole->row(h - 1 - top - y) + left * 3,
+                                                  static_cast<std::size_t>(count) * 3),
+                                      0)
+                                << "row " << top + y << " columns from " << left;
+                    }
+                } else {
+                    ASSERT_TRUE(reader.read_band(pixels, rows)) << reader.get_error();
+                    got = pixels.get_info().biHeight;
+                    for (int y = 0; y < got; ++y)
+                        ASSERT_EQ(std::memcmp(pixels.row(got - 1 - y), whole->row(h - 1 - top - y),
+                                              static_cast<std::size_t>(w) * 3),
+                                  0)
+                            << "row " << top + y;
+                }
+                top += got;
+            }
+            EXPECT_EQ(top, h);
+            EXPECT_FALSE(reader.read_ycc_band(band, rows));
+        }
+    }
+    ycc_band::use_vectors(true);
+}
+
+// Every luma and chroma value, smoothed across and down or not at all: the vector
+// instructions give the portable code's pixels (which the test above holds to libjpeg's).
+TEST(BandReader, PlanesGiveTheSamePixelsWithAndWithoutVectors) {
+    if (!ycc_band::use_vectors(true)) GTEST_SKIP() << "no vector instructions here";
+    for (const int factor : {1, 2}) {
+        SCOPED_TRACE(factor);
+        ycc_band band;
+        band.width = 256 * 256 + 5;  // odd, to end within a vector
+        band.rows = 256;
+        band.h_factor = band.v_factor = factor;
+        band.chroma_width = (band.width + factor - 1) / factor;
+        band.chroma_height = band.rows / factor;
+        band.chroma_rows = band.chroma_height;
+        band.luma_stride = static_cast<std::size_t>(band.width);
+        band.chroma_stride = static_cast<std::size_t>(band.chroma_width);
+        const std::size_t luma = static_cast<std::size_t>(band.width) * band.rows;
+        const std::size_t chroma = static_cast<std::size_t>(band.chroma_width) * band.chroma_height;
+        band.luma.resize(luma + ycc_band::slack);
+        band.cb.resize(chroma + ycc_band::slack);
+        band.cr.resize(chroma + ycc_band::slack);
+        // Luma runs through its values down the rows, the chroma pairs through theirs across.
+        for (std::size_t i = 0; i < luma; ++i) band.luma[i] = static_cast<std::uint8_t>(i / band.width + i % 3);
+        for (std::size_t i = 0; i < chroma; ++i) {
+            band.cb[i] = static_cast<std::uint8_t>(i % band.chroma_width);
+            band.cr[i] = static_cast<std::uint8_t>(i % band.chroma_width / 256 + i / band.chroma_width * 7);
+        }
+        jpg_image fast, portable;
+        for (const auto& [left, count] : std::vector<std::pair<int, int>>{{1, band.width - 1}, {116, 116}, {3, 37}}) {
+            ASSERT_TRUE(ycc_band::use_vectors(true));
+            ASSERT_TRUE(band.to_bgr(left, count, fast));
+            ASSERT_FALSE(ycc_band::use_vectors(false));
+            ASSERT_TRUE(band.to_bgr(left, count, portable));
+            for (int y = 0; y < band.rows; ++y)
+                ASSERT_EQ(std::memcmp(fast.row(y), portable.row(y), static_cast<std::size_t>(count) * 3), 0)
+                    << "row " << y << " columns from " << left;
+        }
+        ycc_band::use_vectors(true);
+        // A band that does not hold what its rows are made from makes no pixels.
+        const std::vector<std::function<void(ycc_band&)>> damage = {
+            [](ycc_band& b) { b.luma_stride = static_cast<std::size_t>(b.width) - 1; },
+            [](ycc_band& b) { b.luma.resize(b.luma.size() - ycc_band::slack); },
+            [](ycc_band& b) { b.cr.resize(b.cr.size() / 2); },
+            [](ycc_band& b) { b.chroma_first = 1; },
+            [](ycc_band& b) { b.chroma_width += 1; },
+            [](ycc_band& b) { b.h_factor = 1, b.v_factor = 2; },
+            [](ycc_band& b) { b.h_factor = 3; },
+        };
+        for (std::size_t d = 0; d < damage.size(); ++d) {
+            ycc_band broken = band;
+            damage[d](broken);
+            EXPECT_FALSE(broken.to_bgr(0, 16, fast)) << "damage " << d;
         }
     }
 }
